@@ -1,0 +1,58 @@
+# Vexlor: `make run` exports the bundled example, `make test` runs every test.
+# Both install the Debian packages they need when they are missing (as root, non-interactive).
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 20
+EXAMPLE    ?= examples/room.json
+
+PACKAGES = cmake make g++ clang pkg-config libtinyxml-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
+           libbenchmark-dev libcli11-dev libtiff-dev libpng-dev
+
+.PHONY: all deps build run test test-normal test-asan test-fuzz bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  export DEBIAN_FRONTEND=noninteractive; \
+	  apt-get update -qq && apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	./$(BUILD)/vexlor info $(EXAMPLE)
+
+test: test-normal test-asan test-fuzz
+
+test-normal: build
+	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVEXLOR_SANITIZE=ON -DVEXLOR_BENCH=OFF
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest -j $(JOBS) --output-on-failure
+
+test-fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLOR_FUZZ=ON \
+	  -DVEXLOR_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -R _fuzz
+
+bench: build
+	./$(BUILD)/vexlor_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
