@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,8 +10,6 @@
 #include "plugin/sdk/host.h"
 
 namespace headless {
-
-class Resources;
 
 enum class PluginKind { kCommand, kTag, kObject };
 
@@ -30,9 +29,9 @@ struct PluginEntry {
 
 class PluginRegistry {
 public:
-    // Registration answers: false for an ID registered twice, a tag or object without an
-    // allocator, or a description name that the resources do not hold.
-    bool Add(PluginEntry entry, const Resources* resources);
+    // Registration answers: false for an ID registered twice or a tag or object without an
+    // allocator.  (The host checks the description name against its resources first.)
+    bool Add(PluginEntry entry);
     const PluginEntry* Find(int32_t id) const;
     const PluginEntry* FindByName(const std::string& className) const;
     const std::vector<PluginEntry>& Entries() const { return entries_; }
@@ -42,13 +41,16 @@ public:
     std::unique_ptr<NodeData> Allocate(int32_t type) const;
 
     // The type of a parameter of a plug-in node as its description gives it; kNone when
-    // unknown.  Needs resources that were loaded.
-    ParamType DescribedType(int32_t pluginId, int32_t paramId) const;
-    void SetResources(const Resources* resources) { resources_ = resources; }
+    // unknown or when no lookup was set.
+    using TypeLookup = std::function<ParamType(int32_t pluginId, int32_t paramId)>;
+    void SetTypeLookup(TypeLookup lookup) { typeLookup_ = std::move(lookup); }
+    ParamType DescribedType(int32_t pluginId, int32_t paramId) const {
+        return typeLookup_ ? typeLookup_(pluginId, paramId) : ParamType::kNone;
+    }
 
 private:
     std::vector<PluginEntry> entries_;
-    const Resources* resources_ = nullptr;
+    TypeLookup typeLookup_;
 };
 
 // The module's own classes by class name and plug-in ID (documents name them either way).
