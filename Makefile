@@ -48,7 +48,7 @@ test-asan: deps
 test-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVEXLOR_FUZZ=ON \
 	  -DVEXLOR_FUZZ_SECONDS=$(FUZZ_SECONDS)
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -R _fuzz
 
 bench: build

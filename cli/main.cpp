@@ -1,0 +1,38 @@
+// vexlor: the headless host on the command line.
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/listing.h"
+#include "cli/session.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Vexlor: exports scenes of the host application to the Orvane renderer, headless."};
+    app.require_subcommand(1);
+    cli::HostOptions options;
+    cli::AddHostOptions(app, options);
+
+    std::string documentPath;
+    CLI::App* info = app.add_subcommand("info", "Load the module and a document; list the registrations and the "
+                                                "document's tree");
+    info->add_option("document", documentPath, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int status = app.exit(e);
+        return status == 0 ? cli::kExitOk : cli::kExitBadInput;
+    }
+
+    int status = cli::kExitOk;
+    cli::Session session(options);
+    if (!session.Start(status)) return status;
+    cli::ProgressLine progress(session.Host());
+
+    if (info->parsed()) {
+        if (!session.LoadDocument(documentPath, status)) return status;
+        std::cout << cli::ListRegistrations(session.Host().Registry());
+        std::cout << cli::ListDocument(*session.Host().Document(), session.Host().Registry());
+    }
+    return status;
+}
