@@ -1,0 +1,13 @@
+// Positions and orientations in the scene file's axes.  The scene's axes are the host's x, z
+// and y: the host's vertical y axis is the scene's third axis.
+#pragma once
+
+#include "plugin/sdk/hoststring.h"
+#include "plugin/sdk/math.h"
+#include "plugin/sdk/scene.h"
+
+// "x z y" of a host point times the scene scale (each product rounded to a float).
+HostString FormatScenePosition(Vector p, float sceneScale, int digits);
+// Nine numbers, 8 digits each: the object's orientation and scale in scene axes, row by row
+// (from the inverse of its global matrix and its accumulated scale).
+HostString FormatSceneRotation(const HostObject& object);

@@ -1,0 +1,23 @@
+#include "tags/marker_tags.h"
+
+#include "export/ids.h"
+
+const ParamTable& MyExitPortal::Defaults() {
+    static const ParamTable table = {Bool(1100, true)};
+    return table;
+}
+
+bool MyExitPortal::Init(HostNode* node) {
+    WriteDefaults(node->Data(), Defaults());
+    return true;
+}
+
+const ParamTable& AnimationTag::Defaults() {
+    static const ParamTable table = {Int(animation_param::kFirstFrame, 0), Int(animation_param::kLastFrame, 0)};
+    return table;
+}
+
+bool AnimationTag::Init(HostNode* node) {
+    WriteDefaults(node->Data(), Defaults());
+    return true;
+}

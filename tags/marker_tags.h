@@ -1,0 +1,19 @@
+// MyExitPortal and AnimationTag: two marker tags that steer the geometry export.
+#pragma once
+
+#include "plugin/sdk/plugin.h"
+#include "tags/param_table.h"
+
+class MyExitPortal : public TagData {
+public:
+    static TagData* Alloc() { return new MyExitPortal; }
+    static const ParamTable& Defaults();
+    bool Init(HostNode* node) override;
+};
+
+class AnimationTag : public TagData {
+public:
+    static TagData* Alloc() { return new AnimationTag; }
+    static const ParamTable& Defaults();
+    bool Init(HostNode* node) override;
+};
