@@ -40,7 +40,7 @@ public:
     headless::HeadlessHost& Host() { return host_; }
     headless::LoadedModule& Module() { return module_; }
     // A native path as the host sees it (Z:\...).
-    HostFilename ToHost(const std::string& nativePath) const { return host_.Files().ToHost(nativePath); }
+    HostFilename ToHost(const std::string& nativePath) { return host_.Files().ToHost(nativePath); }
 
 private:
     const HostOptions& options_;

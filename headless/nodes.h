@@ -50,7 +50,8 @@ public:
     void SetOn(bool on) override { on_ = on; }
     ParamContainer& Data() override { return data_; }
     const ParamContainer& Data() const override { return data_; }
-    friend bool operator==(const HlChannel&, const HlChannel&) = default;
+    // Spelled out: a defaulted one would be deleted (the interface base has no comparison).
+    friend bool operator==(const HlChannel& a, const HlChannel& b) { return a.on_ == b.on_ && a.data_ == b.data_; }
 
 private:
     bool on_ = false;
@@ -173,6 +174,14 @@ public:
 
 private:
     friend class HlTag;
+    friend class HlDocument;
+    friend bool MakeEditable(HlDocument& document, HlObject& object, HlObject** result);
+    // A copy of this object and its tags, without children.
+    std::unique_ptr<HlObject> CloneSelf(bool keepIds) const;
+    // Moves this object's tags and children (in order) to the end of target's.
+    void MoveContentsTo(HlObject& target);
+    // Unlinks the object from its siblings and parent (or its document's top-level chain).
+    void DetachPointers();
     int32_t type_;
     uint64_t id_;
     HostString name_;
@@ -293,10 +302,21 @@ public:
     void ForEachObject(const std::function<void(HlObject&)>& fn) const;
 
 private:
+    friend class HlObject;
+    friend class HlMaterial;
     struct UndoEntry {
         std::unique_ptr<HlObject> original;  // the object to put back
         HlObject* replacement = nullptr;     // the object to take out
     };
+    // What replaced an object: by the original's address (the original may be gone when it
+    // was replaced outside an undo group), the replacement and its id (to tell whether it is
+    // still in the document without touching it).
+    struct Replaced {
+        HlObject* replacement = nullptr;
+        uint64_t replacementId = 0;
+    };
+    void RemoveMaterial(HlMaterial* material, std::unique_ptr<HlMaterial>& out);
+    bool InDocument(const HostNode* node, uint64_t id) const;
     struct UndoGroup {
         std::vector<UndoEntry> entries;
     };
@@ -315,6 +335,7 @@ private:
     std::unique_ptr<HlView> view_;
     std::vector<UndoGroup> undo_;
     int32_t undoOpen_ = 0;
+    std::unordered_map<const HostObject*, Replaced> replaced_;
 };
 
 // The modelling command 230 ("make editable"): replaces a generator by a polygon object
