@@ -77,6 +77,7 @@ public:
 
     // --- the headless side -----------------------------------------------------------------
     FileSystem& Files() { return files_; }
+    const FileSystem& Files() const { return files_; }
     ScriptedUi& Ui() { return ui_; }
     Resources& GetResources() { return resources_; }
     PluginRegistry& Registry() { return registry_; }

@@ -40,9 +40,25 @@ std::vector<HlObject*> Subtree(HlObject* root) {
     return nodes;
 }
 
+// a * b in double precision, rounded once.
+Matrix MultiplyExact(const Matrix& a, const Matrix& b) {
+    auto apply = [&](Vector p, bool withOffset) {
+        double x = static_cast<double>(a.v1.x) * p.x + static_cast<double>(a.v2.x) * p.y +
+                   static_cast<double>(a.v3.x) * p.z + (withOffset ? a.off.x : 0.0);
+        double y = static_cast<double>(a.v1.y) * p.x + static_cast<double>(a.v2.y) * p.y +
+                   static_cast<double>(a.v3.y) * p.z + (withOffset ? a.off.y : 0.0);
+        double z = static_cast<double>(a.v1.z) * p.x + static_cast<double>(a.v2.z) * p.y +
+                   static_cast<double>(a.v3.z) * p.z + (withOffset ? a.off.z : 0.0);
+        return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+    };
+    return Matrix{apply(b.off, true), apply(b.v1, false), apply(b.v2, false), apply(b.v3, false)};
+}
+
+}  // namespace
+
 // Exact-as-possible general inverse of a 3x4 matrix (in double precision); false when the
 // matrix is singular.
-bool Invert(const Matrix& m, Matrix& out) {
+bool InvertExact(const Matrix& m, Matrix& out) {
     // Columns: v1, v2, v3 (axes); rows r of the 3x3 part are (v1[r], v2[r], v3[r]).
     const double a = m.v1.x, b = m.v2.x, c = m.v3.x;
     const double d = m.v1.y, e = m.v2.y, f = m.v3.y;
@@ -65,21 +81,6 @@ bool Invert(const Matrix& m, Matrix& out) {
     return true;
 }
 
-// a * b in double precision, rounded once.
-Matrix MultiplyExact(const Matrix& a, const Matrix& b) {
-    auto apply = [&](Vector p, bool withOffset) {
-        double x = static_cast<double>(a.v1.x) * p.x + static_cast<double>(a.v2.x) * p.y +
-                   static_cast<double>(a.v3.x) * p.z + (withOffset ? a.off.x : 0.0);
-        double y = static_cast<double>(a.v1.y) * p.x + static_cast<double>(a.v2.y) * p.y +
-                   static_cast<double>(a.v3.y) * p.z + (withOffset ? a.off.y : 0.0);
-        double z = static_cast<double>(a.v1.z) * p.x + static_cast<double>(a.v2.z) * p.y +
-                   static_cast<double>(a.v3.z) * p.z + (withOffset ? a.off.z : 0.0);
-        return Vector{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
-    };
-    return Matrix{apply(b.off, true), apply(b.v1, false), apply(b.v2, false), apply(b.v3, false)};
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // HlTag
@@ -325,7 +326,7 @@ void HlObject::SetMg(const Matrix& m) {
     }
     Matrix inverse;
     // A singular parent matrix has no inverse: the matrix is taken as the local one.
-    if (!Invert(parent_->GetMg(), inverse)) {
+    if (!InvertExact(parent_->GetMg(), inverse)) {
         SetMl(m);
         return;
     }

@@ -40,6 +40,9 @@ struct Tracks {
 // The value of a track at a frame (keys sorted by frame; empty gives nullopt).
 std::optional<Vector> EvaluateTrack(const std::vector<TrackKey>& keys, double frame);
 
+// The inverse of a matrix in double precision, rounded once; false when it is singular.
+bool InvertExact(const Matrix& m, Matrix& out);
+
 // Matrix from position, rotation (heading about y, pitch about x, bank about z, in radians,
 // applied bank first, then pitch, then heading) and scale.
 Matrix MatrixFromPRS(Vector position, Vector rotation, Vector scale);
