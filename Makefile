@@ -32,7 +32,7 @@ build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/vexlor info $(EXAMPLE)
+	./$(BUILD)/vexlor export $(EXAMPLE) -o out/room.ovs --frames 0:2 --renderer /opt/orvane --overwrite
 
 test: test-normal test-asan test-fuzz
 

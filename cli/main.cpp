@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/listing.h"
+#include "cli/module_commands.h"
 #include "cli/session.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,17 @@ int main(int argc, char** argv) {
     CLI::App* info = app.add_subcommand("info", "Load the module and a document; list the registrations and the "
                                                 "document's tree");
     info->add_option("document", documentPath, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+
+    cli::ExportArguments exportArguments;
+    CLI::App* exportCommand =
+        app.add_subcommand("export", "Export a document through the export dialog, as \"Export and Run\" does");
+    cli::AddExportOptions(*exportCommand, exportArguments);
+
+    std::string rendererDirectory;
+    CLI::App* renderer = app.add_subcommand("renderer", "Show the stored renderer location, or store a new one");
+    renderer->add_option("directory", rendererDirectory, "The renderer's directory (holding orvane.exe)");
+
+    CLI::App* about = app.add_subcommand("about", "Print the lines of the About box");
 
     try {
         app.parse(argc, argv);
@@ -33,6 +45,12 @@ int main(int argc, char** argv) {
         if (!session.LoadDocument(documentPath, status)) return status;
         std::cout << cli::ListRegistrations(session.Host().Registry());
         std::cout << cli::ListDocument(*session.Host().Document(), session.Host().Registry());
+    } else if (exportCommand->parsed()) {
+        status = cli::RunExport(session, exportArguments);
+    } else if (renderer->parsed()) {
+        status = cli::RunRenderer(session, rendererDirectory);
+    } else if (about->parsed()) {
+        status = cli::RunAbout(session);
     }
     return status;
 }

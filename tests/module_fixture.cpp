@@ -25,8 +25,14 @@ void ModuleTest::SetUp() {
     std::filesystem::create_directories(scratch_);
 
     SetHostRecord(host_.Record());
-    // The module's directory is the repository, whose res/ holds its resources.
-    module::SetModulePath(host_.Files().ToHost(SourcePath("vexlor.so")).Str().c_str());
+    // The module's directory is the scratch directory, with the repository's installation
+    // folders linked into it; what the module writes beside itself lands in scratch.
+    const std::filesystem::path module = scratch_ / "module";
+    std::filesystem::create_directories(module);
+    for (const char* folder : {"res", "presets", "preview"}) {
+        std::filesystem::create_directory_symlink(SourcePath(folder), module / folder);
+    }
+    module::SetModulePath(host_.Files().ToHost((module / "vexlor.so").string()).Str().c_str());
     ASSERT_TRUE(host_.InitResources(module::PluginDirectory())) << host_.GetResources().Error();
     ASSERT_TRUE(RegisterModule());
     host_.ClearRecords();

@@ -27,6 +27,8 @@ protected:
     HostFilename HostPath(const std::string& name) const;
     std::string NativePath(const std::string& name) const { return (scratch_ / name).string(); }
     std::string ConsoleText() const;
+    // A file the module wrote into its own directory.
+    std::string ModuleFile(const std::string& name) const { return (scratch_ / "module" / name).string(); }
 
     headless::HeadlessHost host_;
     std::filesystem::path scratch_;

@@ -1,0 +1,233 @@
+#include "cli/module_commands.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <map>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "headless/files.h"
+
+namespace cli {
+
+namespace fs = std::filesystem;
+using json = nlohmann::json;
+
+namespace {
+
+constexpr int32_t kExportCommand = 1021741;
+constexpr int32_t kAboutCommand = 1020894;
+constexpr int32_t kExportDialog = 10016;
+
+bool RunModuleCommand(Session& session, int32_t id) {
+    const headless::PluginEntry* entry = session.Host().Registry().Find(id);
+    if (!entry || !entry->command) {
+        std::cerr << "vexlor: the module did not register command " << id << "\n";
+        return false;
+    }
+    return entry->command->Execute(session.Host().GetActiveDocument());
+}
+
+std::string ModuleDirectory(Session& session) { return fs::path(session.Module().NativePath()).parent_path(); }
+
+// The renderer location the module stored, or nothing.
+std::optional<std::string> StoredRenderer(Session& session) {
+    std::ifstream in(fs::path(ModuleDirectory(session)) / "vexlor.cfg", std::ios::binary);
+    if (!in) return std::nullopt;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    size_t offset = 0;
+    std::string text, error;
+    if (!headless::DecodeStringRecord(bytes, offset, text, error)) return std::nullopt;
+    return text;
+}
+
+bool SetScript(Session& session, const json& steps) {
+    std::string error;
+    if (session.Host().Ui().SetScript(steps, "command line", error)) return true;
+    std::cerr << "vexlor: " << error << "\n";
+    return false;
+}
+
+bool ParseFrames(const std::string& text, int32_t& first, int32_t& last) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    try {
+        size_t used = 0;
+        const long a = std::stol(text.substr(0, colon), &used);
+        if (used != colon) return false;
+        const long b = std::stol(text.substr(colon + 1), &used);
+        if (used != text.size() - colon - 1) return false;
+        if (a < -2147483647 || a > 2147483647 || b < -2147483647 || b > 2147483647) return false;
+        first = static_cast<int32_t>(a);
+        last = static_cast<int32_t>(b);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::string Absolute(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
+
+// Files below a directory with what tells a rewrite apart: every file the host writes is a
+// new file (written beside, then renamed into place), so its inode changes.
+std::map<std::string, std::pair<ino_t, int64_t>> Snapshot(const fs::path& directory) {
+    std::map<std::string, std::pair<ino_t, int64_t>> files;
+    std::error_code ec;
+    for (const auto& entry : fs::recursive_directory_iterator(directory, ec)) {
+        struct stat info {};
+        if (entry.is_regular_file(ec) && ::stat(entry.path().c_str(), &info) == 0) {
+            files[entry.path().string()] = {info.st_ino, static_cast<int64_t>(info.st_mtim.tv_nsec) +
+                                                             static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000000};
+        }
+    }
+    return files;
+}
+
+// The files that are new or were rewritten since the snapshot.
+std::vector<std::string> WrittenSince(const std::map<std::string, std::pair<ino_t, int64_t>>& before,
+                                      const fs::path& directory) {
+    std::vector<std::string> written;
+    for (const auto& [path, identity] : Snapshot(directory)) {
+        auto old = before.find(path);
+        if (old == before.end() || old->second != identity) written.push_back(path);
+    }
+    return written;
+}
+
+}  // namespace
+
+void AddExportOptions(CLI::App& command, ExportArguments& a) {
+    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("-o,--output", a.output, "Scene file to write (frames are written as NAME_frameN.ovs)")
+        ->required();
+    command.add_option("--frames", a.frames, "Export the frames FIRST:LAST instead of the current frame");
+    command.add_flag("--no-share-static", a.noShareStatic, "Write every mesh file on every frame of a range");
+    command.add_flag("--alpha", a.alpha, "Render the foreground alpha");
+    command.add_flag("--skip-meshes", a.skipMeshes, "Write no mesh files");
+    command.add_flag("--clay", a.clay, "Clay mode: every material is a plain grey");
+    command.add_flag("--merge", a.merge, "Merge duplicate normals and texture coordinates");
+    command.add_option("--network", a.networkPort, "Network render: copy textures, start as network master on PORT");
+    command.add_option("--image", a.image, "Let the renderer save an image of each frame (NAME_frameN.png)");
+    command.add_flag("--render", a.render, "Write run.cmd and ask the host to run it");
+    command.add_flag("--console", a.console, "Start the renderer's console program");
+    command.add_flag("--below-normal", a.belowNormal, "Run the renderer at below-normal priority");
+    command.add_option("--renderer", a.renderer, "The renderer's directory, stored when none is stored yet");
+    command.add_flag("--overwrite", a.overwrite, "Replace an existing output file");
+}
+
+int RunExport(Session& session, const ExportArguments& a) {
+    int status = kExitOk;
+    if (!session.LoadDocument(a.document, status)) return status;
+
+    json set = {{"1653", a.render}, {"1690", a.alpha}, {"1692", a.skipMeshes}, {"1703", a.clay},
+                {"1704", a.merge},  {"1695", a.console}, {"1664", a.belowNormal ? 1660 : 1661}};
+    if (!a.frames.empty()) {
+        int32_t first = 0, last = 0;
+        if (!ParseFrames(a.frames, first, last)) {
+            std::cerr << "vexlor: --frames " << a.frames << ": expected FIRST:LAST (whole numbers)\n";
+            return kExitBadInput;
+        }
+        set["1706"] = true;
+        set["1707"] = first;
+        set["1708"] = last;
+        set["1709"] = !a.noShareStatic;
+    }
+    if (a.networkPort) {
+        set["1697"] = true;
+        set["1699"] = *a.networkPort;
+    }
+
+    const std::string output = Absolute(a.output);
+    fs::path chosen = output;
+    if (chosen.extension() != ".ovs") chosen.replace_extension(".ovs");
+    json prompts = json::array({{{"file", session.ToHost(output).Str()}}});
+    if (!a.image.empty()) {
+        set["1710"] = true;
+        prompts.push_back({{"file", session.ToHost(Absolute(a.image)).Str()}});
+    }
+    if (fs::exists(chosen)) {
+        if (!a.overwrite) {
+            std::cerr << "vexlor: " << chosen.string() << " exists; use --overwrite to replace it\n";
+            return kExitFailure;
+        }
+        prompts.push_back({{"question", true}});
+    }
+
+    json steps = json::array();
+    if (!StoredRenderer(session)) {
+        if (a.renderer.empty()) {
+            std::cerr << "vexlor: no renderer location is stored yet; give it with --renderer DIR\n";
+            return kExitBadInput;
+        }
+        steps.push_back({{"file", session.ToHost(Absolute(a.renderer)).Str()}});
+    }
+    steps.push_back({{"dialog", kExportDialog}, {"set", set}, {"press", 1658}, {"steps", prompts}});
+    if (!SetScript(session, steps)) return kExitBadInput;
+
+    std::error_code ec;
+    fs::create_directories(chosen.parent_path(), ec);
+    const fs::path script = fs::path(ModuleDirectory(session)) / "run.cmd";
+    const auto outputBefore = Snapshot(chosen.parent_path());
+    const auto moduleBefore = Snapshot(ModuleDirectory(session));
+    RunModuleCommand(session, kExportCommand);
+    const headless::HlDialogBackend* dialog = session.Host().Ui().LastDialog();
+    if (!dialog || !dialog->Result()) {
+        std::cerr << "vexlor: the export did not run\n";
+        return kExitFailure;
+    }
+    bool failed = false;
+    for (const std::string& line : session.Host().Console()) failed = failed || line.rfind("* Error", 0) == 0;
+
+    std::cout << "Files written:\n";
+    std::vector<std::string> written = WrittenSince(outputBefore, chosen.parent_path());
+    for (const std::string& path : WrittenSince(moduleBefore, ModuleDirectory(session))) {
+        if (path == script.string()) written.push_back(path);
+    }
+    for (const std::string& path : written) std::cout << "  " << path << "\n";
+    return failed ? kExitFailure : kExitOk;
+}
+
+int RunRenderer(Session& session, const std::string& directory) {
+    if (directory.empty()) {
+        if (auto stored = StoredRenderer(session)) {
+            std::cout << *stored << "\n";
+            return kExitOk;
+        }
+        std::cout << "No renderer location is stored; choose one with: vexlor renderer DIR\n";
+        return kExitFailure;
+    }
+    const std::string chosen = session.ToHost(Absolute(directory)).Str();
+    json steps = json::array();
+    if (!StoredRenderer(session)) steps.push_back({{"file", chosen}});
+    steps.push_back({{"dialog", kExportDialog}, {"press", json::array({1666, 1659})},
+                     {"steps", json::array({{{"file", chosen}}})}});
+    if (!SetScript(session, steps)) return kExitBadInput;
+    RunModuleCommand(session, kExportCommand);
+    if (auto stored = StoredRenderer(session)) {
+        std::cout << *stored << "\n";
+        return kExitOk;
+    }
+    std::cerr << "vexlor: the renderer location could not be stored\n";
+    return kExitFailure;
+}
+
+int RunAbout(Session& session) {
+    if (!RunModuleCommand(session, kAboutCommand)) return kExitFailure;
+    const headless::HlDialogBackend* dialog = session.Host().Ui().LastDialog();
+    if (!dialog) return kExitFailure;
+    std::cout << dialog->Title() << "\n";
+    for (const headless::GadgetState& gadget : dialog->Gadgets()) {
+        if (gadget.kind == "separator") {
+            std::cout << "----\n";
+        } else if (const auto* text = std::get_if<HostString>(&gadget.value)) {
+            std::cout << text->Str() << "\n";
+        } else {
+            std::cout << gadget.label << "\n";
+        }
+    }
+    return kExitOk;
+}
+
+}  // namespace cli

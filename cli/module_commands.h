@@ -1,0 +1,39 @@
+// The commands of `vexlor` that run the module's own commands through the scripted UI.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/session.h"
+
+namespace cli {
+
+struct ExportArguments {
+    std::string document;
+    std::string output;
+    std::string frames;  // "FIRST:LAST"
+    bool noShareStatic = false;
+    bool alpha = false;
+    bool skipMeshes = false;
+    bool clay = false;
+    bool merge = false;
+    std::optional<double> networkPort;
+    std::string image;
+    bool render = false;
+    bool console = false;
+    bool belowNormal = false;
+    std::string renderer;
+    bool overwrite = false;
+};
+
+void AddExportOptions(CLI::App& command, ExportArguments& arguments);
+int RunExport(Session& session, const ExportArguments& arguments);
+
+// Shows the stored renderer location, or stores a new one when a directory is given.
+int RunRenderer(Session& session, const std::string& directory);
+// Prints the lines of the About box.
+int RunAbout(Session& session);
+
+}  // namespace cli

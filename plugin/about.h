@@ -1,0 +1,9 @@
+// The About box: the version line and the credits.
+#pragma once
+
+#include "plugin/sdk/dialog.h"
+
+class MyAboutDialog : public GeDialog {
+public:
+    bool CreateLayout() override;
+};
