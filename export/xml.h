@@ -8,6 +8,9 @@
 #include "plugin/sdk/filename.h"
 #include "plugin/sdk/hoststring.h"
 
+// The bytes of a host string as files and XML texts hold them (UTF-8).
+inline std::string HostStringToBytes(const HostString& text) { return text.Str(); }
+
 // The longest value text an element may hold, in bytes.
 inline constexpr size_t kMaxValueTextBytes = 1999;
 

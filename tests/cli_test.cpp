@@ -1,0 +1,132 @@
+// The `vexlor` command end to end: a private copy of the plug-ins folder per test, so that the
+// stored renderer location and run.cmd stay apart.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string output;  // stdout and stderr
+};
+
+class CliTest : public testing::Test {
+protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("vexlor-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root_);
+        fs::create_directories(root_);
+        fs::copy(VEXLOR_PLUGIN_DIR, root_ / "plugins", fs::copy_options::recursive);
+        fs::remove(root_ / "plugins" / "vexlor.cfg");
+        fs::remove(root_ / "plugins" / "run.cmd");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    Result Run(const std::string& arguments) {
+        const std::string command = std::string(VEXLOR_CLI) + " --plugins " + (root_ / "plugins").string() + " " +
+                                    arguments + " 2>&1";
+        Result result;
+        FILE* pipe = popen(command.c_str(), "r");
+        if (!pipe) return result;
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+        const int raw = pclose(pipe);
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        return result;
+    }
+    static std::string Read(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+    std::string Example() const { return std::string(VEXLOR_SOURCE_DIR) + "/examples/room.json"; }
+    std::string HostPath(const fs::path& path) const {
+        std::string text = "Z:" + path.string();
+        for (char& c : text) {
+            if (c == '/') c = '\\';
+        }
+        return text;
+    }
+
+    fs::path root_;
+};
+
+TEST_F(CliTest, ExportWritesTheFramesAndTheRunScript) {
+    const fs::path out = root_ / "x" / "room.ovs";
+    Result r = Run("export " + Example() + " -o " + out.string() +
+                   " --frames 0:1 --render --console --renderer /opt/r");
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(fs::exists(root_ / "x" / "room_frame0.ovs"));
+    EXPECT_TRUE(fs::exists(root_ / "x" / "room_frame1.ovs"));
+    const std::string expected = "@echo off\ncd /d \"Z:\\opt\\r\"\n"
+                                 "echo Rendering frame 0...\nstart /wait /min orvane_console.exe \"" +
+                                 HostPath(root_ / "x" / "room_frame0.ovs") +
+                                 "\"\necho Done!\necho ------------------\n"
+                                 "echo Rendering frame 1...\nstart /wait /min orvane_console.exe \"" +
+                                 HostPath(root_ / "x" / "room_frame1.ovs") +
+                                 "\"\necho Done!\necho ------------------\n";
+    EXPECT_EQ(Read(root_ / "plugins" / "run.cmd"), expected);
+    EXPECT_NE(r.output.find("Files written:\n  " + (root_ / "x" / "room_frame0.ovs").string()), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("no execute handler set"), std::string::npos);
+}
+
+TEST_F(CliTest, ExistingOutputNeedsOverwrite) {
+    fs::create_directories(root_ / "x");
+    std::ofstream(root_ / "x" / "room.ovs") << "mine";
+    Result r = Run("export " + Example() + " -o " + (root_ / "x" / "room.ovs").string() + " --renderer /opt/r");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("room.ovs exists; use --overwrite to replace it"), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(root_ / "x" / "room_frame0.ovs"));
+    r = Run("export " + Example() + " -o " + (root_ / "x" / "room.ovs").string() + " --renderer /opt/r --overwrite");
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(fs::exists(root_ / "x" / "room_frame0.ovs"));
+}
+
+TEST_F(CliTest, ExportWithoutAStoredRendererNeedsTheOption) {
+    Result r = Run("export " + Example() + " -o " + (root_ / "room.ovs").string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("--renderer DIR"), std::string::npos) << r.output;
+}
+
+TEST_F(CliTest, RefusedDocumentGivesOneMessageAndStatusTwo) {
+    std::ofstream(root_ / "bad.json") << "{\"objects\": [}";
+    Result r = Run("export " + (root_ / "bad.json").string() + " -o " + (root_ / "room.ovs").string() +
+                   " --renderer /opt/r");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find((root_ / "bad.json").string() + ":1:"), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(root_ / "room_frame0.ovs"));
+}
+
+TEST_F(CliTest, RendererIsStoredAndShown) {
+    EXPECT_EQ(Run("renderer").status, 1);
+    Result stored = Run("renderer /opt/orvane");
+    EXPECT_EQ(stored.status, 0) << stored.output;
+    Result shown = Run("-q renderer");
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_EQ(shown.output, "Z:\\opt\\orvane\\orvane.exe\n");
+}
+
+TEST_F(CliTest, InfoAboutAndHelp) {
+    Result info = Run("-q info " + Example());
+    EXPECT_EQ(info.status, 0) << info.output;
+    EXPECT_NE(info.output.find("Registrations (13):"), std::string::npos);
+    EXPECT_NE(info.output.find("\"Camera\" camera"), std::string::npos);
+    Result about = Run("-q about");
+    EXPECT_EQ(about.status, 0);
+    EXPECT_EQ(about.output.rfind("About\nVexlor 1.0.9 R2\n", 0), 0u) << about.output;
+    for (const char* command : {"", "info ", "export ", "renderer ", "about "}) {
+        Result help = Run(std::string(command) + "--help");
+        EXPECT_EQ(help.status, 0) << command;
+        EXPECT_NE(help.output.find("Usage:"), std::string::npos) << command << help.output;
+    }
+}
+
+}  // namespace
