@@ -33,7 +33,8 @@ class Resources;
 
 // One recorded UI event.
 struct UiEvent {
-    std::string kind;    // "file", "question", "message", "dialog", "press", "close", "text"
+    std::string kind;    // "file", "question", "message", "dialog", "text", "set", "press", "close",
+                         // "error"
     std::string title;   // prompt title or text
     std::string answer;  // what the script answered ("" for cancelled)
 };
@@ -65,6 +66,9 @@ public:
     const std::string& Title() const { return title_; }
     const std::vector<GadgetState>& Gadgets() const { return gadgets_; }
     GadgetState* FindGadget(int32_t id);
+    const GadgetState* FindGadget(int32_t id) const;
+    // The options of a choice gadget laid out from the dialog resource (empty otherwise).
+    std::vector<int32_t> ChoiceOptions(int32_t id) const;
     bool Closed() const { return closed_; }
     bool Result() const { return ok_; }
 
@@ -77,11 +81,21 @@ private:
     bool ok_ = false;
 };
 
+// Refuses JSON text whose brackets nest deeper than maxDepth, before it reaches a parser
+// that recurses: "SOURCE:LINE:COLUMN: nested deeper than 512 levels".
+bool CheckJsonNesting(const std::string& text, const std::string& source, std::string& error,
+                      size_t maxDepth = 512);
+// Parses JSON text from outside (nesting checked first); syntax errors read
+// "SOURCE:LINE:COLUMN: problem".
+bool ParseJsonText(const std::string& text, const std::string& source, nlohmann::json& out, std::string& error);
+
 class ScriptedUi {
 public:
     explicit ScriptedUi(const Resources* resources) : resources_(resources) {}
-    // Loads a script; false with a message naming the file and the problem.
+    // Loads a script; false with a message naming the file and the problem.  A script that
+    // fails to load leaves the one before in place.
     bool LoadScriptFile(const std::string& path, std::string& error);
+    bool LoadScriptText(const std::string& text, const std::string& source, std::string& error);
     bool SetScript(const nlohmann::json& steps, const std::string& source, std::string& error);
 
     bool FileSelect(FileSelectMode mode, const std::string& title, std::string& chosen);
@@ -97,9 +111,20 @@ public:
     size_t PendingSteps() const;
 
 private:
+    // The next step of the active list when it is of the kind; null otherwise.
+    const nlohmann::json* Peek(const char* kind) const;
+    std::string StepPath() const;  // "steps[3].steps[0]": the step that Peek returns
+    void Record(std::string kind, std::string title, std::string answer);
+    void RecordGadgets(const HlDialogBackend& backend);
+    // Runs one dialog step against the open dialog; false after an error in the step.
+    bool DriveDialog(GeDialog& dialog, HlDialogBackend& backend, const nlohmann::json& step, const std::string& path);
+    bool ApplySet(HlDialogBackend& backend, const nlohmann::json& set, const std::string& path);
+
     const Resources* resources_;
+    std::string source_;
     std::vector<nlohmann::json> steps_;  // a stack of step lists (nested dialog steps)
     std::vector<size_t> positions_;
+    std::vector<std::string> paths_;     // the key path of each list, for messages
     std::vector<UiEvent> events_;
     std::unique_ptr<HlDialogBackend> lastDialog_;
 };
