@@ -135,6 +135,7 @@ int32_t ExportXML::ExportScene() {
     host.StatusSetBar(80);
     host.StatusSetText("Export Models, Meshlights");
     meshCounter = 0;
+    CountMeshNumbers();
     WriteModels(document->GetFirstObject(), scene, false, nullptr);
 
     host.StatusSetBar(100);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include <tinyxml.h>
@@ -38,9 +39,56 @@ public:
     void WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden,
                            std::vector<HostObject*>& externalFiles);
     void WriteModels(HostObject* first, TiXmlElement& parent, bool hidden, HostObject* instanceSource);
+    int32_t WriteMeshElement(HostObject* object, int32_t meshNumber, TiXmlElement& parent);
+    int32_t WriteExternalMeshElement(HostObject* instance, TiXmlElement& parent);
+    int32_t WriteModel(HostObject* object, int32_t meshNumber, TiXmlElement& parent);
+    int32_t WriteExitPortal(HostObject* object, int32_t meshNumber, TiXmlElement& parent);
+    int32_t WriteExternalModel(HostObject* instance, TiXmlElement& parent);
+    int32_t WritePlane(HostObject* object, TiXmlElement& parent);
+    int32_t WriteSphere(HostObject* object, const ParamContainer& objectParameters, TiXmlElement& parent);
+    void WriteMeshLight(HostDocument* document, HostObject* object, int32_t meshNumber, TiXmlElement& parent);
+    // The name of a polygon object's mesh as the scene's elements name it (forFile false) or
+    // as its mesh file is named (forFile true).
+    HostString MeshName(const HostObject& object, int32_t meshNumber, bool forFile) const;
+    // The directory of the mesh files, inside the scene's directory.
+    HostFilename MeshDirectoryName() const;
+    // The mesh number of every object (the polygon objects before it in pre-order), counted
+    // once before the model walk so that instances do not walk the tree each.
+    void CountMeshNumbers();
     void WriteDefaultMaterials(TiXmlElement& parent, bool clayMode);
     bool ExportHelperMaterial(HostDocument* document, const std::vector<HostTag*>& helperTags,
                               std::vector<HostTag*>& exportedTags, HostTag* tag, TiXmlElement& parent, bool preview);
+
+    // --- media and textures of materials ------------------------------------------------------
+    bool WriteMedium(HostDocument* document, const ParamContainer& tagData, TiXmlElement& parent);
+    void WriteAlbedoTexture(HostDocument* document, const ParamContainer& tagData, HostMaterial* material,
+                            TiXmlElement& parent);
+    void WriteBumpMap(HostDocument* document, const ParamContainer& tagData, HostMaterial* material,
+                      TiXmlElement& parent);
+    void WriteExponentMap(HostDocument* document, const ParamContainer& tagData, HostMaterial* material,
+                          TiXmlElement& parent);
+    void WriteBlendMap(HostDocument* document, const ParamContainer& tagData, HostMaterial* material,
+                       TiXmlElement& parent);
+    void WriteLightTexture(HostDocument* document, const ParamContainer& tagData, HostMaterial* material,
+                           TiXmlElement& parent);
+
+    // --- material library ----------------------------------------------------------------------
+    struct MaterialLibraryRecord {
+        HostDocument* document = nullptr;
+        HostTag* tag = nullptr;
+        HostFilename file;  // only its folder and its name without extension are used
+        bool preview = false;
+        bool copyTextures = false;
+    };
+    bool WriteMaterialLibrary(const MaterialLibraryRecord& record);
+
+    // --- spectra: one spectrum element appended as the last child of parent ------------------
+    bool WriteRgbSpectrum(float r, float g, float b, float gamma, float gain, TiXmlElement& parent);
+    bool WriteBlackbodySpectrum(float temperature, float gain, TiXmlElement& parent);
+    bool WriteUniformSpectrum(float value, TiXmlElement& parent);
+    bool WritePeakSpectrum(float peakMin, float peakWidth, float baseValue, float peakValue, TiXmlElement& parent);
+    bool WriteTabulatedSpectrum(const HostString& startWavelength, const HostString& endWavelength,
+                                int32_t count, const HostString& values, TiXmlElement& parent);
 
     // --- state -----------------------------------------------------------------------------
     TiXmlDocument sceneDocument;
@@ -60,7 +108,11 @@ public:
     HostFilename frameSceneFile;
 
 private:
+    // Repeats an instance's source with the instance's placement.
+    void RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden);
+
     int32_t runResult_ = 0;
+    std::unordered_map<const HostObject*, int32_t> meshNumbers_;
 };
 
 // The file name of a frame's scene file: base name + "_frame" + frame + ".ovs".

@@ -144,6 +144,7 @@ public:
     Vector GetRelPos() const override { return ml_.off; }
     Vector GetRelRot() const override { return rot_; }
     Vector GetRelScale() const override { return scale_; }
+    void SetRelScale(Vector scale) override { scale_ = scale; }
     // Sets position, rotation and scale vectors together and builds the local matrix.
     void SetPRS(Vector position, Vector rotation, Vector scale);
 

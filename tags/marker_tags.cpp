@@ -21,3 +21,11 @@ bool AnimationTag::Init(HostNode* node) {
     WriteDefaults(node->Data(), Defaults());
     return true;
 }
+
+bool MyExitPortal::GetDDescription(HostNode* /*node*/, Description* description, int32_t& /*flags*/) {
+    return description->LoadDescription(plugin_id::kExitPortal);
+}
+
+bool AnimationTag::GetDDescription(HostNode* /*node*/, Description* description, int32_t& /*flags*/) {
+    return description->LoadDescription(plugin_id::kAnimationTag);
+}

@@ -9,6 +9,7 @@ public:
     static TagData* Alloc() { return new MyExitPortal; }
     static const ParamTable& Defaults();
     bool Init(HostNode* node) override;
+    bool GetDDescription(HostNode* node, Description* description, int32_t& flags) override;
 };
 
 class AnimationTag : public TagData {
@@ -16,4 +17,5 @@ public:
     static TagData* Alloc() { return new AnimationTag; }
     static const ParamTable& Defaults();
     bool Init(HostNode* node) override;
+    bool GetDDescription(HostNode* node, Description* description, int32_t& flags) override;
 };

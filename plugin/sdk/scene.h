@@ -120,6 +120,8 @@ public:
     virtual Vector GetRelPos() const = 0;
     virtual Vector GetRelRot() const = 0;
     virtual Vector GetRelScale() const = 0;
+    // Sets the own scale vector alone (the matrices are left as they are).
+    virtual void SetRelScale(Vector scale) = 0;
 
     // 0 on, 1 off, 2 not set.
     virtual int32_t GetRenderMode() const = 0;
