@@ -1,6 +1,5 @@
 #include "plugin/commands.h"
 
-// The conversion and the library import come with the material work; until then these two
-// commands do nothing and report success.
-bool ConvertMats::Execute(HostDocument* /*document*/) { return true; }
+// The library import comes with the material library work; until then this command does
+// nothing and reports success.
 bool ImportOVM::Execute(HostDocument* /*document*/) { return true; }

@@ -1,0 +1,116 @@
+#include "materials/convert.h"
+
+#include "export/ids.h"
+#include "plugin/commands.h"
+#include "plugin/sdk/host.h"
+
+namespace {
+
+// Host material parameters read by the conversion.
+namespace host_material {
+constexpr int32_t kColour = 2100;
+constexpr int32_t kBrightness = 2101;
+constexpr int32_t kTransparencyBlur = 1120;
+constexpr int32_t kRefraction = 1005;
+constexpr int32_t kReflectionStrength = 2501;
+constexpr int32_t kReflectionBlur = 1130;
+constexpr int32_t kSpecularWidth = 1016;
+constexpr int32_t kSpecularHeight = 1017;
+constexpr int32_t kBumpStrength = 1009;
+}  // namespace host_material
+
+// Channels whose switches choose the renderer material.
+constexpr int32_t kTransparencyChannel = 2;
+constexpr int32_t kReflectionChannel = 3;
+constexpr int32_t kSpecularChannel = 8;
+constexpr int32_t kBumpChannel = 6;
+
+using Wide = long double;
+
+bool ChannelOn(HostMaterial& material, int32_t n) {
+    const HostChannel* channel = material.GetChannel(n);
+    return channel && channel->IsOn();
+}
+
+// 5025 - value * 100 * 50: the exponent that a blur value stands for.
+float ExponentFromBlur(float blur) { return static_cast<float>(Wide{5025} - Wide{blur} * 100 * 50); }
+
+}  // namespace
+
+ParamContainer ConvertedParameters(HostMaterial& material, ParamContainer p) {
+    using namespace host_material;
+    const ParamContainer& host = material.Data();
+    const Vector colour = host.Get<Vector>(kColour, Vector{0, 0, 0});
+    const float factor = host.Get<float>(kBrightness, 1.0f);
+    const Vector c{colour.x * factor, colour.y * factor, colour.z * factor};
+
+    p.Set(1001, material.GetLink());
+    if (ChannelOn(material, kTransparencyChannel)) {
+        const float blur = host.Get<float>(kTransparencyBlur, 0.0f);
+        if (blur > 0) {
+            p.Set<int32_t>(1002, 1006);
+            p.Set<float>(1022, ExponentFromBlur(blur));
+        } else {
+            p.Set<int32_t>(1002, 1005);
+        }
+        p.Set<float>(1040, host.Get<float>(kRefraction, 0.0f));
+        p.Set<Vector>(1054, c);
+        p.Set<float>(1099, 10.0f);
+    } else if (ChannelOn(material, kReflectionChannel)) {
+        const float r = host.Get<float>(kReflectionStrength, 0.0f);
+        const float squared = r * r;
+        const float blur = host.Get<float>(kReflectionBlur, 0.0f);
+        p.Set<int32_t>(1002, 1004);
+        p.Set<float>(1016, static_cast<float>(Wide{10} * squared + 1));
+        p.Set<float>(1017, blur > 0 ? ExponentFromBlur(blur) : 100000.0f);
+        p.Set<Vector>(1015, c);
+    } else if (ChannelOn(material, kSpecularChannel)) {
+        const float width = host.Get<float>(kSpecularWidth, 0.0f);
+        const float height = host.Get<float>(kSpecularHeight, 0.0f);
+        const float scaled = static_cast<float>(Wide{100} * width);
+        const float squared = static_cast<float>(Wide{scaled} * scaled);
+        p.Set<int32_t>(1002, 1004);
+        p.Set<float>(1016, static_cast<float>(1 + Wide{height} * 100 * (Wide{1} / 142)));
+        p.Set<float>(1017, static_cast<float>(Wide{0.025L} * squared));
+        p.Set<Vector>(1015, c);
+    } else {
+        p.Set<int32_t>(1002, 1003);
+        p.Set<Vector>(1013, c);
+    }
+    if (ChannelOn(material, kBumpChannel)) p.Set<float>(1087, static_cast<float>(Wide{host.Get<float>(kBumpStrength)} / 50));
+    p.Set<bool>(1086, false);
+    return p;
+}
+
+bool ConvertMaterials(HostDocument& document) {
+    if (!document.GetFirstMaterial()) return false;
+    Host& host = TheHost();
+    auto holder = host.AllocObject(host_type::kNull);
+    holder->SetName("Materials");
+    HostObject* holderObject = holder.get();
+    document.InsertObject(std::move(holder), nullptr, nullptr);
+
+    HostObject* last = nullptr;
+    for (HostMaterial* material = document.GetFirstMaterial(); material; material = material->GetNext()) {
+        if (material->GetType() != host_type::kStandardMaterial) continue;
+        auto null = host.AllocObject(host_type::kNull);
+        null->SetName(material->GetName());
+        HostObject* object = null.get();
+        // The nulls follow the document's order of materials.
+        document.InsertObject(std::move(null), holderObject, last);
+        last = object;
+        HostTag* helper = object->MakeTag(plugin_id::kMaterialHelper);
+        HostTag* texture = object->MakeTag(host_type::kTextureTag, helper);
+        if (!helper || !texture) continue;
+        texture->SetMaterial(material);
+        helper->SetData(ConvertedParameters(*material, helper->GetData()));
+    }
+    host.EventAdd();
+    host.DrawViews();
+    return true;
+}
+
+bool ConvertMats::Execute(HostDocument* document) {
+    if (document) ConvertMaterials(*document);
+    return true;
+}
