@@ -29,6 +29,16 @@ int main(int argc, char** argv) {
 
     CLI::App* about = app.add_subcommand("about", "Print the lines of the About box");
 
+    cli::PreviewArguments previewArguments;
+    CLI::App* preview = app.add_subcommand("preview", "Render a preview of an object's material helper tag");
+    cli::AddPreviewOptions(*preview, previewArguments);
+
+    std::string convertOutput;
+    CLI::App* convert = app.add_subcommand("convert-materials",
+                                           "Make material helper tags from the document's materials; save the result");
+    convert->add_option("document", documentPath, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    convert->add_option("-o,--output", convertOutput, "The converted document (JSON)")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -51,6 +61,10 @@ int main(int argc, char** argv) {
         status = cli::RunRenderer(session, rendererDirectory);
     } else if (about->parsed()) {
         status = cli::RunAbout(session);
+    } else if (preview->parsed()) {
+        status = cli::RunPreview(session, previewArguments);
+    } else if (convert->parsed()) {
+        status = cli::RunConvertMaterials(session, documentPath, convertOutput);
     }
     return status;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "headless/document_json.h"
 #include "headless/files.h"
 
 namespace cli {
@@ -20,6 +21,11 @@ namespace {
 constexpr int32_t kExportCommand = 1021741;
 constexpr int32_t kAboutCommand = 1020894;
 constexpr int32_t kExportDialog = 10016;
+constexpr int32_t kPreviewDialog = 10017;
+constexpr int32_t kConvertCommand = 1021852;
+constexpr int32_t kMaterialHelperTag = 1020893;
+constexpr int32_t kPreviewButton = 1085;
+constexpr int32_t kPreviewImage = 1097;
 
 bool RunModuleCommand(Session& session, int32_t id) {
     const headless::PluginEntry* entry = session.Host().Registry().Find(id);
@@ -227,6 +233,99 @@ int RunAbout(Session& session) {
             std::cout << gadget.label << "\n";
         }
     }
+    return kExitOk;
+}
+
+void AddPreviewOptions(CLI::App& command, PreviewArguments& a) {
+    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("--object", a.object, "The object whose material helper tag is previewed")->required();
+    command.add_option("--quality", a.quality, "draft, normal, good, best, or a preset value (1669-1671, 1702)")
+        ->capture_default_str();
+    command.add_option("--renderer", a.renderer, "The renderer's directory, stored when none is stored yet");
+}
+
+namespace {
+
+std::optional<int32_t> QualityPreset(const std::string& text) {
+    static const std::map<std::string, int32_t> kNames = {
+        {"draft", 1671}, {"normal", 1670}, {"good", 1669}, {"best", 1702}};
+    if (auto it = kNames.find(text); it != kNames.end()) return it->second;
+    for (const auto& [name, value] : kNames) {
+        if (text == std::to_string(value)) return value;
+    }
+    return std::nullopt;
+}
+
+// The renderer chooser's answer, when no location is stored yet.
+bool AddRendererStep(Session& session, const std::string& renderer, json& steps) {
+    if (StoredRenderer(session)) return true;
+    if (renderer.empty()) {
+        std::cerr << "vexlor: no renderer location is stored yet; give it with --renderer DIR\n";
+        return false;
+    }
+    steps.push_back({{"file", session.ToHost(Absolute(renderer)).Str()}});
+    return true;
+}
+
+}  // namespace
+
+int RunPreview(Session& session, const PreviewArguments& a) {
+    int status = kExitOk;
+    if (!session.LoadDocument(a.document, status)) return status;
+    const auto quality = QualityPreset(a.quality);
+    if (!quality) {
+        std::cerr << "vexlor: --quality " << a.quality << ": expected draft, normal, good, best, 1669, 1670, 1671 or 1702\n";
+        return kExitBadInput;
+    }
+    HostObject* object = session.Host().Document()->SearchObject(a.object);
+    HostTag* tag = object ? object->GetTag(kMaterialHelperTag) : nullptr;
+    if (!tag) {
+        std::cerr << "vexlor: " << a.document << ": " << (object ? "object \"" + a.object + "\" has no material tag"
+                                                                 : "no object named \"" + a.object + "\"")
+                  << "\n";
+        return kExitBadInput;
+    }
+    json steps = json::array();
+    if (!AddRendererStep(session, a.renderer, steps)) return kExitBadInput;
+    steps.push_back({{"dialog", kPreviewDialog}, {"set", {{"1668", *quality}}}, {"press", 1675}});
+    if (!SetScript(session, steps)) return kExitBadInput;
+
+    DescriptionCommand button{kPreviewButton};
+    tag->Message(node_message::kDescriptionCommand, &button);
+    const headless::HlDialogBackend* dialog = session.Host().Ui().LastDialog();
+    if (!dialog || dialog->ResourceId() != kPreviewDialog || !dialog->Result()) {
+        std::cerr << "vexlor: the preview did not run (does the tag link a material?)\n";
+        return kExitFailure;
+    }
+    const auto image = session.Host().Files().ToNative(tag->Data().Get<HostFilename>(kPreviewImage));
+    std::cout << "Preview image (written by the renderer): " << (image ? *image : std::string("?")) << "\n";
+    std::cout << "Run script: " << (fs::path(ModuleDirectory(session)) / "run.cmd").string() << "\n";
+    return kExitOk;
+}
+
+int RunConvertMaterials(Session& session, const std::string& document, const std::string& output) {
+    int status = kExitOk;
+    if (!session.LoadDocument(document, status)) return status;
+    if (!RunModuleCommand(session, kConvertCommand)) return kExitFailure;
+    const std::string text = headless::SaveDocument(*session.Host().Document());
+    const std::string temporary = output + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary);
+        out << text;
+        if (!out.flush()) {
+            std::cerr << "vexlor: " << output << ": cannot write the document\n";
+            fs::remove(temporary);
+            return kExitFailure;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, output, ec);
+    if (ec) {
+        std::cerr << "vexlor: " << output << ": cannot write the document: " << ec.message() << "\n";
+        fs::remove(temporary);
+        return kExitFailure;
+    }
+    std::cout << "Wrote " << output << "\n";
     return kExitOk;
 }
 

@@ -36,4 +36,17 @@ int RunRenderer(Session& session, const std::string& directory);
 // Prints the lines of the About box.
 int RunAbout(Session& session);
 
+struct PreviewArguments {
+    std::string document;
+    std::string object;
+    std::string quality = "normal";
+    std::string renderer;
+};
+void AddPreviewOptions(CLI::App& command, PreviewArguments& arguments);
+// Presses the preview button of an object's material helper tag and renders from the dialog.
+int RunPreview(Session& session, const PreviewArguments& arguments);
+
+// Runs "Convert Materials" on a document and saves the result.
+int RunConvertMaterials(Session& session, const std::string& document, const std::string& output);
+
 }  // namespace cli

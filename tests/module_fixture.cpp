@@ -25,13 +25,16 @@ void ModuleTest::SetUp() {
     std::filesystem::create_directories(scratch_);
 
     SetHostRecord(host_.Record());
-    // The module's directory is the scratch directory, with the repository's installation
-    // folders linked into it; what the module writes beside itself lands in scratch.
+    // The module's directory is inside the scratch directory, with the repository's
+    // installation folders linked or copied into it; what the module writes beside itself
+    // lands in scratch.
     const std::filesystem::path module = scratch_ / "module";
     std::filesystem::create_directories(module);
-    for (const char* folder : {"res", "presets", "preview"}) {
+    for (const char* folder : {"res", "presets"}) {
         std::filesystem::create_directory_symlink(SourcePath(folder), module / folder);
     }
+    // The preview folder is written to (the preview library, rendered images): a copy.
+    std::filesystem::copy(SourcePath("preview"), module / "preview", std::filesystem::copy_options::recursive);
     module::SetModulePath(host_.Files().ToHost((module / "vexlor.so").string()).Str().c_str());
     ASSERT_TRUE(host_.InitResources(module::PluginDirectory())) << host_.GetResources().Error();
     ASSERT_TRUE(RegisterModule());
