@@ -39,11 +39,7 @@ bool MyExportDialog::Command(int32_t id, const ParamContainer& /*message*/) {
     switch (id) {
         case kExport: ExportAction(); break;
         case kCancel: Close(false); break;
-        case kChooseRenderer:
-            ChooseRendererDirectory();
-            ReadRendererPath(rendererPath);
-            SetString(kRendererPath, rendererPath.GetString());
-            break;
+        case kChooseRenderer: ChooseAndShowRenderer(*this, kRendererPath, rendererPath); break;
         default: break;
     }
     return true;

@@ -61,11 +61,7 @@ bool PreviewDialog::Command(int32_t id, const ParamContainer& /*message*/) {
     switch (id) {
         case kRender: PreviewAction(); break;
         case kCancel: Close(false); break;
-        case kChooseRenderer:
-            ChooseRendererDirectory();
-            ReadRendererPath(rendererPath);
-            SetString(kRendererPath, rendererPath.GetString());
-            break;
+        case kChooseRenderer: ChooseAndShowRenderer(*this, kRendererPath, rendererPath); break;
         default: break;
     }
     return true;

@@ -1,5 +1,7 @@
 #include "plugin/renderer_location.h"
 
+#include "plugin/sdk/dialog.h"
+
 #include "plugin/module.h"
 #include "plugin/sdk/host.h"
 
@@ -36,4 +38,10 @@ bool ReadOrChooseRendererPath(HostFilename& path) {
     if (ReadRendererPath(path)) return true;
     ChooseRendererDirectory();
     return ReadRendererPath(path);
+}
+
+void ChooseAndShowRenderer(GeDialog& dialog, int32_t gadget, HostFilename& path) {
+    ChooseRendererDirectory();
+    ReadRendererPath(path);
+    dialog.SetString(gadget, path.GetString());
 }

@@ -2,6 +2,8 @@
 // of the renderer's window program as one string record.
 #pragma once
 
+#include <cstdint>
+
 #include "plugin/sdk/filename.h"
 
 // Reads the stored renderer path into `path`.  False when there is no configuration file,
@@ -12,5 +14,10 @@ bool ReadRendererPath(HostFilename& path);
 int32_t ChooseRendererDirectory();
 // Reads the location, and when there is none asks for it once and reads again.
 bool ReadOrChooseRendererPath(HostFilename& path);
+
+class GeDialog;
+// The dialogs' "choose the renderer directory" button: asks, reads the location again and
+// shows it in the dialog's gadget.
+void ChooseAndShowRenderer(GeDialog& dialog, int32_t gadget, HostFilename& path);
 
 HostFilename ConfigurationFile();
