@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "headless/json_text.h"
 #include "headless/ui.h"
 
 namespace {
@@ -45,13 +46,13 @@ void Drive(headless::ScriptedUi& ui) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::string error;
-    if (!headless::CheckJsonNesting(text, "fuzz.json", error)) {
+    nlohmann::json steps;
+    if (!headless::ParseJsonText(text, "fuzz.json", 512, steps, error)) {
         if (error.rfind("fuzz.json:", 0) != 0) __builtin_trap();
         return 0;
     }
-    nlohmann::json steps = nlohmann::json::parse(text, nullptr, false);
     headless::ScriptedUi ui(nullptr);
-    if (!steps.is_discarded() && ui.SetScript(steps, "fuzz.json", error)) Drive(ui);
+    if (ui.SetScript(steps, "fuzz.json", error)) Drive(ui);
 
     headless::ScriptedUi positioned(nullptr);
     if (positioned.LoadScriptText(text, "fuzz.json", error)) Drive(positioned);

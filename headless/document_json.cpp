@@ -5,6 +5,7 @@
 // then read into a document.  Content errors are thrown as the JSON value they concern and
 // turned into a key path only when one is reported, so reading costs no path bookkeeping.
 #include "headless/document_json.h"
+#include "headless/json_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -131,174 +132,6 @@ namespace df = document_format;
 namespace {
 
 // ------------------------------------------------------------------------------------------
-// The raw text
-
-std::string LineColumn(const std::string& text, size_t offset) {
-    offset = std::min(offset, text.size());
-    size_t line = 1, lineStart = 0;
-    for (size_t i = 0; i < offset; ++i) {
-        if (text[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
-    }
-    return std::to_string(line) + ":" + std::to_string(offset - lineStart + 1);
-}
-
-// Walks the text without parsing it, as far as structure goes: finds the bracket that first
-// nests deeper than the limit, and the offset of the n-th object key (counted from 0).
-struct RawScan {
-    size_t tooDeep = std::string::npos;
-    size_t keyOffset = std::string::npos;
-};
-
-RawScan ScanRaw(const std::string& text, size_t wantedKey) {
-    RawScan scan;
-    std::vector<bool> inObject;  // one entry per open bracket: true for "{"
-    bool expectKey = false, inString = false;
-    size_t keys = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
-            continue;
-        }
-        switch (c) {
-            case '"':
-                inString = true;
-                if (expectKey && !inObject.empty() && inObject.back()) {
-                    if (keys++ == wantedKey) {
-                        scan.keyOffset = i;
-                        return scan;
-                    }
-                }
-                expectKey = false;
-                break;
-            case '{':
-            case '[':
-                inObject.push_back(c == '{');
-                expectKey = c == '{';
-                if (inObject.size() > static_cast<size_t>(df::kMaxNesting) && scan.tooDeep == std::string::npos) {
-                    scan.tooDeep = i;
-                    if (wantedKey == std::string::npos) return scan;
-                }
-                break;
-            case '}':
-            case ']':
-                if (!inObject.empty()) inObject.pop_back();
-                expectKey = false;
-                break;
-            case ',': expectKey = !inObject.empty() && inObject.back(); break;
-            default: break;
-        }
-    }
-    return scan;
-}
-
-// Builds the tree from parser events and stops at the first duplicate key.
-class TreeBuilder {
-public:
-    explicit TreeBuilder(json& root) : root_(root) {}
-
-    bool null() { return Add(nullptr); }
-    bool boolean(bool v) { return Add(v); }
-    bool number_integer(json::number_integer_t v) { return Add(v); }
-    bool number_unsigned(json::number_unsigned_t v) { return Add(v); }
-    bool number_float(json::number_float_t v, const json::string_t&) { return Add(v); }
-    bool string(json::string_t& v) { return Add(std::move(v)); }
-    bool binary(json::binary_t& v) { return Add(json::binary(std::move(v))); }
-    bool start_object(std::size_t) { return Open(json::object()); }
-    bool start_array(std::size_t) { return Open(json::array()); }
-    bool end_object() { return Close(); }
-    bool end_array() { return Close(); }
-    bool key(json::string_t& k) {
-        json& object = *open_.back();
-        if (object.contains(k)) {
-            duplicateKey = keys_;
-            duplicateName = k;
-            return false;
-        }
-        ++keys_;
-        slot_ = &object[k];
-        return true;
-    }
-    bool parse_error(std::size_t position, const std::string&, const json::exception& ex) {
-        errorOffset = position > 0 ? position - 1 : 0;
-        // "[json.exception.parse_error.101] parse error at line 1, column 2: problem"
-        std::string what = ex.what();
-        size_t start = what.find("] ");
-        start = start == std::string::npos ? 0 : start + 2;
-        if (what.compare(start, 11, "parse error") == 0) {
-            size_t colon = what.find(": ", start);
-            if (colon != std::string::npos) start = colon + 2;
-        }
-        errorText = what.substr(start);
-        return false;
-    }
-
-    size_t duplicateKey = std::string::npos;
-    std::string duplicateName;
-    size_t errorOffset = 0;
-    std::string errorText;
-
-private:
-    json* Place(json value) {
-        if (open_.empty()) {
-            root_ = std::move(value);
-            return &root_;
-        }
-        json& top = *open_.back();
-        if (top.is_array()) {
-            top.push_back(std::move(value));
-            return &top.back();
-        }
-        *slot_ = std::move(value);
-        return slot_;
-    }
-    bool Add(json value) {
-        Place(std::move(value));
-        return true;
-    }
-    bool Open(json value) {
-        open_.push_back(Place(std::move(value)));
-        return true;
-    }
-    bool Close() {
-        open_.pop_back();
-        return true;
-    }
-
-    json& root_;
-    std::vector<json*> open_;
-    json* slot_ = nullptr;
-    size_t keys_ = 0;
-};
-
-std::string Quote(const std::string& text) {
-    return json(text).dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
-// Parses the text; on a syntax error gives "LINE:COLUMN: problem".
-bool ParseText(const std::string& text, json& root, std::string& error) {
-    RawScan scan = ScanRaw(text, std::string::npos);
-    if (scan.tooDeep != std::string::npos) {
-        error = LineColumn(text, scan.tooDeep) + ": nesting deeper than " + std::to_string(df::kMaxNesting) +
-                " levels";
-        return false;
-    }
-    TreeBuilder builder(root);
-    if (json::sax_parse(text, &builder)) return true;
-    if (builder.duplicateKey != std::string::npos) {
-        size_t at = ScanRaw(text, builder.duplicateKey).keyOffset;
-        error = LineColumn(text, at) + ": duplicate key " + Quote(builder.duplicateName);
-    } else {
-        error = LineColumn(text, builder.errorOffset) + ": " + builder.errorText;
-    }
-    return false;
-}
-
-// ------------------------------------------------------------------------------------------
 // Content errors: thrown as the value concerned; the key path is found when reported.
 
 struct ContentError {
@@ -312,7 +145,7 @@ void AppendKey(std::string& path, const std::string& key) {
     bool plain = !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
     });
-    if (!plain) path += "[" + Quote(key) + "]";
+    if (!plain) path += "[" + QuoteJson(key) + "]";
     else path += (path.empty() ? "" : ".") + key;
 }
 
@@ -432,10 +265,10 @@ int32_t ReadNamed(const json& v, df::Names names, const char* what) {
     std::optional<int32_t> value = df::ValueOf(names, name);
     if (value) return *value;
     if (names == df::Names::kObjectType && df::ValueOf(df::Names::kTagType, name))
-        Fail(v, Quote(name) + " is a tag type, not an object type");
+        Fail(v, QuoteJson(name) + " is a tag type, not an object type");
     if (names == df::Names::kTagType && df::ValueOf(df::Names::kObjectType, name))
-        Fail(v, Quote(name) + " is an object type, not a tag type");
-    Fail(v, std::string("unknown ") + what + " " + Quote(name));
+        Fail(v, QuoteJson(name) + " is an object type, not a tag type");
+    Fail(v, std::string("unknown ") + what + " " + QuoteJson(name));
 }
 // Parameter and channel keys: whole numbers written plainly ("12", "-3"; not "012").
 std::optional<int32_t> NumberKey(const std::string& key) {
@@ -547,7 +380,7 @@ private:
         const std::string& name = link.name->get_ref<const std::string&>();
         if (link.material) {
             auto it = materials_.find(name);
-            if (it == materials_.end()) Fail(*link.name, "no material named " + Quote(name));
+            if (it == materials_.end()) Fail(*link.name, "no material named " + QuoteJson(name));
             return it->second->GetLink();
         }
         return FindObject(*link.name, link.nth)->GetLink();
@@ -557,9 +390,9 @@ private:
         const std::string& name = ReadString(nameValue);
         size_t nth = nthValue ? static_cast<size_t>(ReadInt(*nthValue)) : 0;
         auto it = objects_.find(name);
-        if (it == objects_.end()) Fail(nameValue, "no object named " + Quote(name));
+        if (it == objects_.end()) Fail(nameValue, "no object named " + QuoteJson(name));
         if (nth >= it->second.size())
-            Fail(*nthValue, "no object " + Quote(name) + " number " + std::to_string(nth) + " (there are " +
+            Fail(*nthValue, "no object " + QuoteJson(name) + " number " + std::to_string(nth) + " (there are " +
                                 std::to_string(it->second.size()) + ")");
         return it->second[nth];
     }
@@ -575,7 +408,7 @@ private:
             camera = FindObject(v, nullptr);
         }
         if (!camera->IsInstanceOf(host_type::kCamera))
-            Fail(v, "object " + Quote(camera->GetName().Str()) + " (" +
+            Fail(v, "object " + QuoteJson(camera->GetName().Str()) + " (" +
                         TypeLabel(df::Names::kObjectType, camera->GetType()) + ") is not a camera");
         document_->SetSceneCamera(camera);
     }
@@ -594,7 +427,7 @@ private:
         const json* nameValue = Find(v, "name");
         std::string name = nameValue ? ReadString(*nameValue) : std::string();
         if (!materials_.emplace(name, material).second)
-            Fail(nameValue ? *nameValue : v, "duplicate material name " + Quote(name));
+            Fail(nameValue ? *nameValue : v, "duplicate material name " + QuoteJson(name));
         material->SetName(name);
         if (const json* params = Find(v, "params")) ReadParams(*params, type, material->Data(), nullptr);
         if (const json* channels = Find(v, "channels")) {
@@ -734,7 +567,7 @@ private:
             index[i] = ReadInt(v[i]);
             if (index[i] < 0 || static_cast<size_t>(index[i]) >= pointCount)
                 Fail(v[i], "point index " + std::to_string(index[i]) + " out of range (object " +
-                               Quote(object.GetName().Str()) + " has " + std::to_string(pointCount) + " points)");
+                               QuoteJson(object.GetName().Str()) + " has " + std::to_string(pointCount) + " points)");
         }
         return {index[0], index[1], index[2], v.size() == 4 ? index[3] : index[2]};
     }
@@ -807,7 +640,7 @@ private:
         if (const json* material = Find(v, "material")) {
             const std::string& name = ReadString(*material);
             auto it = materials_.find(name);
-            if (it == materials_.end()) Fail(*material, "no material named " + Quote(name));
+            if (it == materials_.end()) Fail(*material, "no material named " + QuoteJson(name));
             SetOnce(data, ids, host_param::kTextureMaterial, *material, it->second->GetLink());
         }
     }
@@ -822,7 +655,7 @@ private:
         ExpectArray(*v);
         if (v->size() != count)
             Fail(*v, "expected " + std::to_string(count) + " entries (one per polygon of object " +
-                         Quote(object.GetName().Str()) + "), got " + std::to_string(v->size()));
+                         QuoteJson(object.GetName().Str()) + "), got " + std::to_string(v->size()));
         uvw.clear();
         uvw.reserve(count);
         for (const json& entry : *v) {
@@ -846,7 +679,7 @@ private:
             int32_t n = ReadInt(i);
             if (n < 0 || n >= count)
                 Fail(i, "polygon index " + std::to_string(n) + " out of range (object " +
-                            Quote(object.GetName().Str()) + " has " + std::to_string(count) + " polygons)");
+                            QuoteJson(object.GetName().Str()) + " has " + std::to_string(count) + " polygons)");
             return n;
         };
         std::vector<HostSelection::Range> ranges;
@@ -896,8 +729,8 @@ std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::str
                                          LoadError& error) {
     json root;
     std::string problem;
-    if (!ParseText(text, root, problem)) {
-        error.message = source + ":" + problem;
+    if (!ParseJsonText(text, source, df::kMaxNesting, root, problem)) {
+        error.message = problem;
         return nullptr;
     }
     try {

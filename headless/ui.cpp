@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "headless/files.h"
+#include "headless/json_text.h"
 #include "headless/resources.h"
 
 namespace headless {
@@ -14,59 +15,8 @@ namespace {
 using json = nlohmann::json;
 
 constexpr int kMaxDialogNesting = 64;
-
-// "LINE:COLUMN" (both from 1, the column in bytes) of a byte index.
-std::string LineColumn(const std::string& text, size_t index) {
-    index = std::min(index, text.size());
-    size_t line = 1 + static_cast<size_t>(std::count(text.begin(), text.begin() + static_cast<ptrdiff_t>(index), '\n'));
-    size_t lineStart = text.rfind('\n', index == 0 ? 0 : index - 1);
-    lineStart = (lineStart == std::string::npos || lineStart >= index) ? 0 : lineStart + 1;
-    return std::to_string(line) + ":" + std::to_string(index - lineStart + 1);
-}
-
-// The parser's own words without its "[json.exception...]" and position prefixes.
-std::string ParserProblem(const std::string& what) {
-    std::string text = what;
-    if (!text.empty() && text[0] == '[') {
-        size_t close = text.find("] ");
-        if (close != std::string::npos) text.erase(0, close + 2);
-    }
-    if (text.rfind("parse error", 0) == 0) {
-        size_t colon = text.find(": ");
-        if (colon != std::string::npos) text.erase(0, colon + 2);
-    }
-    return text;
-}
-
-// Builds the document like the library's own parser, but keeps the position of an error.
-class PositionedBuilder {
-public:
-    explicit PositionedBuilder(json& out) : dom_(out, false) {}
-    bool null() { return dom_.null(); }
-    bool boolean(bool value) { return dom_.boolean(value); }
-    bool number_integer(json::number_integer_t value) { return dom_.number_integer(value); }
-    bool number_unsigned(json::number_unsigned_t value) { return dom_.number_unsigned(value); }
-    bool number_float(json::number_float_t value, const json::string_t& text) { return dom_.number_float(value, text); }
-    bool string(json::string_t& value) { return dom_.string(value); }
-    bool binary(json::binary_t& value) { return dom_.binary(value); }
-    bool start_object(std::size_t size) { return dom_.start_object(size); }
-    bool key(json::string_t& value) { return dom_.key(value); }
-    bool end_object() { return dom_.end_object(); }
-    bool start_array(std::size_t size) { return dom_.start_array(size); }
-    bool end_array() { return dom_.end_array(); }
-    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& ex) {
-        position_ = position;
-        problem_ = ParserProblem(ex.what());
-        return false;
-    }
-    size_t Position() const { return position_; }
-    const std::string& Problem() const { return problem_; }
-
-private:
-    nlohmann::detail::json_sax_dom_parser<json> dom_;
-    size_t position_ = 0;
-    std::string problem_;
-};
+// Brackets inside each other in a script text.
+constexpr size_t kMaxScriptNesting = 512;
 
 bool IsInt32(const json& value) {
     if (value.is_number_unsigned()) return value.get<uint64_t>() <= INT32_MAX;
@@ -213,41 +163,6 @@ bool ScriptValue(const HlDialogBackend& backend, const GadgetState& gadget, cons
 }
 
 }  // namespace
-
-bool CheckJsonNesting(const std::string& text, const std::string& source, std::string& error, size_t maxDepth) {
-    size_t depth = 0;
-    bool inString = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > maxDepth) {
-                error = source + ":" + LineColumn(text, i) + ": nested deeper than " + std::to_string(maxDepth) +
-                        " levels";
-                return false;
-            }
-        } else if (c == ']' || c == '}') {
-            if (depth == 0) return true;  // the parser stops at this error
-            --depth;
-        }
-    }
-    return true;
-}
-
-bool ParseJsonText(const std::string& text, const std::string& source, json& out, std::string& error) {
-    out = json();
-    if (!CheckJsonNesting(text, source, error)) return false;
-    PositionedBuilder builder(out);
-    if (json::sax_parse(text, &builder, json::input_format_t::json, true, false)) return true;
-    out = json();
-    size_t index = builder.Position() == 0 ? 0 : builder.Position() - 1;
-    error = source + ":" + LineColumn(text, index) + ": " + builder.Problem();
-    return false;
-}
 
 // --- HlDialogBackend -------------------------------------------------------------------------
 
@@ -416,7 +331,7 @@ bool ScriptedUi::LoadScriptFile(const std::string& path, std::string& error) {
 
 bool ScriptedUi::LoadScriptText(const std::string& text, const std::string& source, std::string& error) {
     json steps;
-    return ParseJsonText(text, source, steps, error) && SetScript(steps, source, error);
+    return ParseJsonText(text, source, kMaxScriptNesting, steps, error) && SetScript(steps, source, error);
 }
 
 bool ScriptedUi::SetScript(const json& steps, const std::string& source, std::string& error) {

@@ -81,14 +81,6 @@ private:
     bool ok_ = false;
 };
 
-// Refuses JSON text whose brackets nest deeper than maxDepth, before it reaches a parser
-// that recurses: "SOURCE:LINE:COLUMN: nested deeper than 512 levels".
-bool CheckJsonNesting(const std::string& text, const std::string& source, std::string& error,
-                      size_t maxDepth = 512);
-// Parses JSON text from outside (nesting checked first); syntax errors read
-// "SOURCE:LINE:COLUMN: problem".
-bool ParseJsonText(const std::string& text, const std::string& source, nlohmann::json& out, std::string& error);
-
 class ScriptedUi {
 public:
     explicit ScriptedUi(const Resources* resources) : resources_(resources) {}

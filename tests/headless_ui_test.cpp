@@ -52,8 +52,8 @@ TEST(HeadlessUiScript, ValidationMessages) {
         {"[",
          "s.json:1:2: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
         {"[1e999]", "s.json:1:6: number overflow parsing '1e999'"},
-        {std::string(600, '['), "s.json:1:513: nested deeper than 512 levels"},
-        {"[\"[[[[\", " + std::string(513, '{'), "s.json:1:521: nested deeper than 512 levels"},
+        {std::string(600, '['), "s.json:1:513: nesting deeper than 512 levels"},
+        {"[\"[[[[\", " + std::string(513, '{'), "s.json:1:521: nesting deeper than 512 levels"},
     };
     for (const ScriptError& c : cases) {
         ScriptedUi ui(nullptr);
