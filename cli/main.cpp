@@ -39,6 +39,16 @@ int main(int argc, char** argv) {
     convert->add_option("document", documentPath, "Document file (JSON)")->required()->check(CLI::ExistingFile);
     convert->add_option("-o,--output", convertOutput, "The converted document (JSON)")->required();
 
+    cli::ExportLibraryArguments exportLibraryArguments;
+    CLI::App* exportLibrary = app.add_subcommand(
+        "export-ovm", "Export the material of an object's material helper tag to a material library (.ovm)");
+    cli::AddExportLibraryOptions(*exportLibrary, exportLibraryArguments);
+
+    cli::ImportLibraryArguments importLibraryArguments;
+    CLI::App* importLibrary = app.add_subcommand(
+        "import-ovm", "Import a material library (.ovm) into a document, as \"Import .ovm\" does; save the result");
+    cli::AddImportLibraryOptions(*importLibrary, importLibraryArguments);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -65,6 +75,10 @@ int main(int argc, char** argv) {
         status = cli::RunPreview(session, previewArguments);
     } else if (convert->parsed()) {
         status = cli::RunConvertMaterials(session, documentPath, convertOutput);
+    } else if (exportLibrary->parsed()) {
+        status = cli::RunExportLibrary(session, exportLibraryArguments);
+    } else if (importLibrary->parsed()) {
+        status = cli::RunImportLibrary(session, importLibraryArguments);
     }
     return status;
 }

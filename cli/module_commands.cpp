@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -26,6 +27,11 @@ constexpr int32_t kConvertCommand = 1021852;
 constexpr int32_t kMaterialHelperTag = 1020893;
 constexpr int32_t kPreviewButton = 1085;
 constexpr int32_t kPreviewImage = 1097;
+constexpr int32_t kLibraryButton = 1083;
+constexpr int32_t kImportCommand = 1022469;
+// What the module prints when it does not read a chosen library.
+constexpr const char* kNoLibraryChosen = "no ovm";
+constexpr const char* kLibraryNotImported = "Material library not imported: ";
 
 bool RunModuleCommand(Session& session, int32_t id) {
     const headless::PluginEntry* entry = session.Host().Registry().Find(id);
@@ -267,6 +273,20 @@ bool AddRendererStep(Session& session, const std::string& renderer, json& steps)
     return true;
 }
 
+// The nth material helper tag of the first object of the name; null after a message.
+HostTag* FindHelperTag(Session& session, const std::string& document, const std::string& name, int nth) {
+    HostObject* object = session.Host().Document()->SearchObject(name);
+    HostTag* tag = object && nth >= 0 ? object->GetTag(kMaterialHelperTag, nth) : nullptr;
+    if (!tag) {
+        std::cerr << "vexlor: " << document << ": "
+                  << (!object     ? "no object named \"" + name + "\""
+                      : nth == 0 ? "object \"" + name + "\" has no material tag"
+                                 : "object \"" + name + "\" has no material tag number " + std::to_string(nth))
+                  << "\n";
+    }
+    return tag;
+}
+
 }  // namespace
 
 int RunPreview(Session& session, const PreviewArguments& a) {
@@ -277,14 +297,8 @@ int RunPreview(Session& session, const PreviewArguments& a) {
         std::cerr << "vexlor: --quality " << a.quality << ": expected draft, normal, good, best, 1669, 1670, 1671 or 1702\n";
         return kExitBadInput;
     }
-    HostObject* object = session.Host().Document()->SearchObject(a.object);
-    HostTag* tag = object ? object->GetTag(kMaterialHelperTag) : nullptr;
-    if (!tag) {
-        std::cerr << "vexlor: " << a.document << ": " << (object ? "object \"" + a.object + "\" has no material tag"
-                                                                 : "no object named \"" + a.object + "\"")
-                  << "\n";
-        return kExitBadInput;
-    }
+    HostTag* tag = FindHelperTag(session, a.document, a.object, 0);
+    if (!tag) return kExitBadInput;
     json steps = json::array();
     if (!AddRendererStep(session, a.renderer, steps)) return kExitBadInput;
     steps.push_back({{"dialog", kPreviewDialog}, {"set", {{"1668", *quality}}}, {"press", 1675}});
@@ -303,10 +317,10 @@ int RunPreview(Session& session, const PreviewArguments& a) {
     return kExitOk;
 }
 
-int RunConvertMaterials(Session& session, const std::string& document, const std::string& output) {
-    int status = kExitOk;
-    if (!session.LoadDocument(document, status)) return status;
-    if (!RunModuleCommand(session, kConvertCommand)) return kExitFailure;
+namespace {
+
+// Saves the active document, whole or not at all.
+int WriteDocument(Session& session, const std::string& output) {
     const std::string text = headless::SaveDocument(*session.Host().Document());
     const std::string temporary = output + ".tmp";
     {
@@ -327,6 +341,88 @@ int RunConvertMaterials(Session& session, const std::string& document, const std
     }
     std::cout << "Wrote " << output << "\n";
     return kExitOk;
+}
+
+// A document file names each material once; a document with a name twice is saved as it is,
+// but the loader refuses it until one of them is renamed.
+void WarnRepeatedMaterialNames(const HostDocument& document) {
+    std::set<std::string> seen, repeated;
+    for (const HostMaterial* m = document.GetFirstMaterial(); m; m = m->GetNext()) {
+        if (!seen.insert(m->GetName().Str()).second) repeated.insert(m->GetName().Str());
+    }
+    for (const std::string& name : repeated) {
+        std::cerr << "vexlor: warning: more than one material is named \"" << name
+                  << "\"; rename all but one before the saved document is loaded again\n";
+    }
+}
+
+}  // namespace
+
+int RunConvertMaterials(Session& session, const std::string& document, const std::string& output) {
+    int status = kExitOk;
+    if (!session.LoadDocument(document, status)) return status;
+    if (!RunModuleCommand(session, kConvertCommand)) return kExitFailure;
+    return WriteDocument(session, output);
+}
+
+void AddExportLibraryOptions(CLI::App& command, ExportLibraryArguments& a) {
+    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("--object", a.object, "The object whose material helper tag is exported")->required();
+    command.add_option("--tag", a.tag, "Which of the object's material helper tags (0 = the first)")
+        ->capture_default_str()
+        ->check(CLI::NonNegativeNumber);
+    command.add_option("-o,--output", a.output, "The material library to write (its extension becomes .ovm)")
+        ->required();
+    command.add_flag("--copy-textures", a.copyTextures, "Copy the material's textures beside the library");
+}
+
+int RunExportLibrary(Session& session, const ExportLibraryArguments& a) {
+    int status = kExitOk;
+    if (!session.LoadDocument(a.document, status)) return status;
+    HostTag* tag = FindHelperTag(session, a.document, a.object, a.tag);
+    if (!tag) return kExitBadInput;
+    fs::path library = Absolute(a.output);
+    library.replace_extension(".ovm");
+    const json answers = json::array({{{"file", session.ToHost(library.string()).Str()}}, {{"question", a.copyTextures}}});
+    if (!SetScript(session, answers)) return kExitBadInput;
+
+    std::error_code ec;
+    fs::create_directories(library.parent_path(), ec);
+    const auto before = Snapshot(library.parent_path());
+    DescriptionCommand button{kLibraryButton};
+    tag->Message(node_message::kDescriptionCommand, &button);
+    const std::vector<std::string> written = WrittenSince(before, library.parent_path());
+    if (std::find(written.begin(), written.end(), library.string()) == written.end()) {
+        std::cerr << "vexlor: " << library.string() << " was not written\n";
+        return kExitFailure;
+    }
+    std::cout << "Files written:\n";
+    for (const std::string& path : written) std::cout << "  " << path << "\n";
+    return kExitOk;
+}
+
+void AddImportLibraryOptions(CLI::App& command, ImportLibraryArguments& a) {
+    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("library", a.library, "Material library (.ovm)")->required()->check(CLI::ExistingFile);
+    command.add_option("-o,--output", a.output, "The document with the imported materials (JSON)")->required();
+}
+
+int RunImportLibrary(Session& session, const ImportLibraryArguments& a) {
+    int status = kExitOk;
+    if (!session.LoadDocument(a.document, status)) return status;
+    if (!SetScript(session, json::array({{{"file", session.ToHost(Absolute(a.library)).Str()}}}))) return kExitBadInput;
+    const size_t printed = session.Host().Console().size();
+    if (!RunModuleCommand(session, kImportCommand)) return kExitFailure;
+    const std::vector<std::string>& console = session.Host().Console();
+    for (size_t i = printed; i < console.size(); ++i) {
+        if (console[i] == kNoLibraryChosen || console[i].rfind(kLibraryNotImported, 0) == 0) {
+            std::cerr << "vexlor: " << a.library << ": not imported"
+                      << (console[i] == kNoLibraryChosen ? " (the file name does not end in .ovm)" : "") << "\n";
+            return kExitBadInput;
+        }
+    }
+    WarnRepeatedMaterialNames(*session.Host().Document());
+    return WriteDocument(session, a.output);
 }
 
 }  // namespace cli

@@ -49,4 +49,25 @@ int RunPreview(Session& session, const PreviewArguments& arguments);
 // Runs "Convert Materials" on a document and saves the result.
 int RunConvertMaterials(Session& session, const std::string& document, const std::string& output);
 
+struct ExportLibraryArguments {
+    std::string document;
+    std::string object;
+    int tag = 0;  // which material helper tag of the object (0 = the first)
+    std::string output;
+    bool copyTextures = false;
+};
+void AddExportLibraryOptions(CLI::App& command, ExportLibraryArguments& arguments);
+// Presses the library export button of an object's material helper tag, answering the file
+// and the texture question.
+int RunExportLibrary(Session& session, const ExportLibraryArguments& arguments);
+
+struct ImportLibraryArguments {
+    std::string document;
+    std::string library;
+    std::string output;
+};
+void AddImportLibraryOptions(CLI::App& command, ImportLibraryArguments& arguments);
+// Runs "Import .ovm" on a document with the library chosen, and saves the result.
+int RunImportLibrary(Session& session, const ImportLibraryArguments& arguments);
+
 }  // namespace cli

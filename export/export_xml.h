@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include <tinyxml.h>
@@ -58,6 +60,14 @@ public:
     void WriteDefaultMaterials(TiXmlElement& parent, bool clayMode);
     bool ExportHelperMaterial(HostDocument* document, const std::vector<HostTag*>& helperTags,
                               std::vector<HostTag*>& exportedTags, HostTag* tag, TiXmlElement& parent, bool preview);
+    // Per-type material writers: each appends its type element to the "material" element.
+    bool WriteDiffuse(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
+    bool WriteOrenNayar(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
+    bool WritePhong(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
+    bool WriteSpecular(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
+    bool WriteGlossyTransparent(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
+    bool WriteDiffuseTransmitter(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
+    bool WriteBlend(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
 
     // --- media and textures of materials ------------------------------------------------------
     bool WriteMedium(HostDocument* document, const ParamContainer& tagData, TiXmlElement& parent);
@@ -110,6 +120,22 @@ public:
 private:
     // Repeats an instance's source with the instance's placement.
     void RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden);
+
+    // "nullMat" and its empty "null_material", appended to parent.
+    static void WriteNullMaterial(TiXmlElement& parent);
+    // The texture element `element` of the material's channel, holding "uv_set", "path" and
+    // then `values` in order; nothing when the channel names no texture.
+    void WriteTextureElement(HostDocument* document, HostMaterial* material, int32_t channel, const char* element,
+                             const std::vector<std::pair<const char*, HostString>>& values, TiXmlElement& parent);
+    // The copy of a texture beside the file being written (network rendering): copies the
+    // file and returns the copy's path relative to sceneDirectory.
+    std::string CopyTexture(const HostFilename& source, const HostString& materialName, const HostString& textureName);
+    // The helper tags on the render-visible objects of `document`, in object and tag order.
+    static std::vector<HostTag*> CollectHelperTags(HostDocument& document);
+
+    // Blend tags whose components are being exported; a component that leads back to one
+    // of them is named but not exported again.
+    std::vector<HostTag*> blendsInProgress_;
 
     int32_t runResult_ = 0;
     std::unordered_map<const HostObject*, int32_t> meshNumbers_;

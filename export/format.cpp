@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace textfmt {
 
@@ -78,6 +79,109 @@ void AppendInt(std::string& out, int64_t value) {
     char buffer[24];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);
+}
+
+namespace {
+
+// "00", "01", ... "99": two digits per table step.
+struct DigitPairs {
+    char text[200];
+    constexpr DigitPairs() : text() {
+        for (int i = 0; i < 100; ++i) {
+            text[2 * i] = static_cast<char>('0' + i / 10);
+            text[2 * i + 1] = static_cast<char>('0' + i % 10);
+        }
+    }
+};
+constexpr DigitPairs kDigitPairs;
+
+void WritePair(char* out, uint32_t pair) { std::memcpy(out, kDigitPairs.text + 2 * pair, 2); }
+
+char* WriteUnsigned(char* out, uint64_t value) {
+    char digits[20];
+    char* end = digits + sizeof digits;
+    char* first = end;
+    while (value >= 100) {
+        first -= 2;
+        WritePair(first, static_cast<uint32_t>(value % 100));
+        value /= 100;
+    }
+    if (value >= 10) {
+        first -= 2;
+        WritePair(first, static_cast<uint32_t>(value));
+    } else {
+        *--first = static_cast<char>('0' + value);
+    }
+    const size_t length = static_cast<size_t>(end - first);
+    std::memcpy(out, first, length);
+    return out + length;
+}
+
+// Exactly eight digits, leading zeros included, of a value below 10^8.
+char* WriteEightDigits(char* out, uint32_t value) {
+    const uint32_t high = value / 10000;
+    const uint32_t low = value % 10000;
+    WritePair(out, high / 100);
+    WritePair(out + 2, high % 100);
+    WritePair(out + 4, low / 100);
+    WritePair(out + 6, low % 100);
+    return out + 8;
+}
+
+char* WriteLiteral(char* out, const char* text) {
+    const size_t length = std::strlen(text);
+    std::memcpy(out, text, length);
+    return out + length;
+}
+
+}  // namespace
+
+char* WritePrintfFixed8(char* out, float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    const bool negative = (bits >> 31) != 0;
+    const uint32_t exponentField = (bits >> 23) & 0xFFu;
+    const uint32_t fraction = bits & 0x7FFFFFu;
+    if (exponentField == 0xFFu) {
+        if (fraction) return WriteLiteral(out, negative ? "-nan" : "nan");
+        return WriteLiteral(out, negative ? "-inf" : "inf");
+    }
+
+    // value = mantissa * 2^exponent exactly; units = |value| * 10^8 rounded to an integer, ties
+    // to even, computed without error in 64 bits.
+    const uint64_t mantissa = exponentField ? (fraction | 0x800000u) : fraction;
+    const int exponent = exponentField ? static_cast<int>(exponentField) - 150 : -149;
+    const uint64_t scaled = mantissa * 100000000u;  // below 2^51
+    uint64_t units = 0;
+    if (exponent > 12) {
+        // 2^36 and above: the product would not fit; such values are rare in mesh files.
+        auto result = std::to_chars(out, out + kPrintfFixed8MaxBytes, static_cast<double>(value),
+                                    std::chars_format::fixed, 8);
+        return result.ptr;
+    }
+    if (exponent >= 0) {
+        units = scaled << exponent;
+    } else if (exponent >= -51) {
+        const int shift = -exponent;
+        units = scaled >> shift;
+        const uint64_t rest = scaled & ((uint64_t{1} << shift) - 1);
+        const uint64_t half = uint64_t{1} << (shift - 1);
+        if (rest > half || (rest == half && (units & 1u))) ++units;
+    }
+    // Otherwise the value is below half a unit: scaled < 2^51 <= half, and never exactly
+    // half, as 5^8 divides any nonzero scaled.
+    if (negative) *out++ = '-';
+    out = WriteUnsigned(out, units / 100000000u);
+    *out++ = '.';
+    return WriteEightDigits(out, static_cast<uint32_t>(units % 100000000u));
+}
+
+char* WritePrintfInt(char* out, int64_t value) {
+    if (value < 0) {
+        *out++ = '-';
+        return WriteUnsigned(out, uint64_t{0} - static_cast<uint64_t>(value));
+    }
+    return WriteUnsigned(out, static_cast<uint64_t>(value));
 }
 
 }  // namespace textfmt

@@ -7,6 +7,7 @@
 // zero never carries a minus sign ("-0.00000000" is written "0.00000000").
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,6 +18,20 @@ namespace textfmt {
 
 void AppendReal(std::string& out, float value, int digits);
 void AppendInt(std::string& out, int64_t value);
+
+// Exact printf texts, for the mesh files, written straight into a caller's buffer (no
+// allocation, no locale, no printf).  Each returns the end of the text it wrote.
+//
+// WritePrintfFixed8 writes what printf's "%.8f" writes for the value (passed as a double):
+// the same bytes, rounding ties to even.  Unlike AppendReal it keeps printf's sign on a
+// text that shows zero: -0.0 and -1e-10 give "-0.00000000".  Not-finite values give "nan",
+// "-nan", "inf" and "-inf" as glibc prints them.  `out` must have room for
+// kPrintfFixed8MaxBytes.
+inline constexpr size_t kPrintfFixed8MaxBytes = 64;
+char* WritePrintfFixed8(char* out, float value);
+// What printf's "%li" writes for the value.  `out` must have room for kPrintfIntMaxBytes.
+inline constexpr size_t kPrintfIntMaxBytes = 24;
+char* WritePrintfInt(char* out, int64_t value);
 
 }  // namespace textfmt
 

@@ -447,6 +447,7 @@ std::unique_ptr<HlMaterial> HlMaterial::Clone(bool keepIds) const {
     copy->data_ = data_;
     copy->channels_ = channels_;
     copy->updates_ = updates_;
+    if (preview_) copy->preview_ = std::make_unique<HlBitmap>(*preview_);
     return copy;
 }
 

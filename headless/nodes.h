@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "headless/bitmap.h"
 #include "plugin/sdk/host.h"
 
 namespace headless {
@@ -230,9 +231,12 @@ public:
     // Standard materials have channels 0 ... 12; other materials none.
     HostChannel* GetChannel(int32_t n) override;
     void Update(bool preview, bool rtt) override;
+    HostBitmap* GetPreviewBitmap(int32_t /*flags*/) override { return preview_.get(); }
 
     uint64_t Id() const { return id_; }
     int32_t UpdateCount() const { return updates_; }
+    // The preview image the host keeps for the material (none at first).
+    void SetPreviewBitmap(std::unique_ptr<HlBitmap> bitmap) { preview_ = std::move(bitmap); }
     std::unique_ptr<HlMaterial> Clone(bool keepIds) const;
     void SetDocument(HlDocument* document) { document_ = document; }
 
@@ -244,6 +248,7 @@ private:
     std::vector<HlChannel> channels_;
     HlDocument* document_ = nullptr;
     int32_t updates_ = 0;
+    std::unique_ptr<HlBitmap> preview_;
 };
 
 class HlView;

@@ -1,10 +1,125 @@
-// Material elements from material helper tags, and the two fixed materials.
+// Material elements from material helper tags, and the two fixed materials every scene starts
+// with.
+#include <algorithm>
+#include <utility>
+
 #include "export/export_xml.h"
+#include "export/xml.h"
+#include "mesh/texture_tag.h"
+#include "tags/material_helper.h"
 
-void ExportXML::WriteDefaultMaterials(TiXmlElement& /*parent*/, bool /*clayMode*/) {}
+namespace {
 
-bool ExportXML::ExportHelperMaterial(HostDocument* /*document*/, const std::vector<HostTag*>& /*helperTags*/,
-                                     std::vector<HostTag*>& /*exportedTags*/, HostTag* /*tag*/,
-                                     TiXmlElement& /*parent*/, bool /*preview*/) {
+using namespace helper_param;
+namespace type = material_type;
+
+constexpr const char* kPreviewName = "previewMat";
+constexpr const char* kNoLinkName = "MATERIAL LINK NOT SET!";
+
+bool Contains(const std::vector<HostTag*>& tags, const HostTag* tag) {
+    return std::find(tags.begin(), tags.end(), tag) != tags.end();
+}
+
+// The text of a material's "name": "previewMat" for the preview's material, else the linked
+// host material's name with blanks as underscores, else the warning that the link is empty.
+HostString MaterialName(const HostDocument* document, const ParamContainer& data, bool preview) {
+    if (preview) return kPreviewName;
+    const HostMaterial* linked = LinkedMaterial(data, kMaterial, document);
+    return linked ? SanitizeMaterialName(linked->GetName()) : HostString(kNoLinkName);
+}
+
+TiXmlElement& AppendMaterial(TiXmlElement& parent, const HostString& name) {
+    TiXmlElement& material = *AppendElement(parent, "material");
+    AppendKey(material, "name", name);
+    return material;
+}
+
+// The one look of every material in clay mode: a light grey, slightly rough diffuse.
+TiXmlElement& AppendClayBody(TiXmlElement& material) {
+    TiXmlElement& body = *AppendElement(material, "oren_nayar");
+    TiXmlElement& rgb = *AppendElement(*AppendElement(body, "albedo_spectrum"), "rgb");
+    AppendKey(rgb, "rgb", "0.78431 0.76471 0.72549");
+    AppendKey(rgb, "gamma", "2.2");
+    AppendKey(body, "sigma", "0.15");
+    return body;
+}
+
+// The first helper tag whose material link names `material`; null when no tag does.
+HostTag* TagLinking(const std::vector<HostTag*>& helperTags, const HostMaterial* material, const HostDocument* document) {
+    if (!material) return nullptr;
+    for (HostTag* tag : helperTags) {
+        if (LinkedMaterial(tag->Data(), kMaterial, document) == material) return tag;
+    }
+    return nullptr;
+}
+
+using TypeWriter = bool (ExportXML::*)(HostDocument*, const ParamContainer&, TiXmlElement&);
+
+// The writer of a material type; null for a value that is no material type.
+TypeWriter WriterOf(int32_t materialType) {
+    static constexpr std::pair<int32_t, TypeWriter> kWriters[] = {
+        {type::kDiffuse, &ExportXML::WriteDiffuse},
+        {type::kOrenNayar, &ExportXML::WriteOrenNayar},
+        {type::kPhong, &ExportXML::WritePhong},
+        {type::kSpecular, &ExportXML::WriteSpecular},
+        {type::kGlossyTransparent, &ExportXML::WriteGlossyTransparent},
+        {type::kDiffuseTransmitter, &ExportXML::WriteDiffuseTransmitter},
+        {type::kBlend, &ExportXML::WriteBlend},
+    };
+    for (const auto& [value, writer] : kWriters) {
+        if (value == materialType) return writer;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void ExportXML::WriteNullMaterial(TiXmlElement& parent) {
+    AppendElement(AppendMaterial(parent, "nullMat"), "null_material");
+}
+
+void ExportXML::WriteDefaultMaterials(TiXmlElement& parent, bool clay) {
+    TiXmlElement& fallback = AppendMaterial(parent, kDefaultMaterialName);
+    if (clay) {
+        AppendClayBody(fallback);
+    } else {
+        TiXmlElement& rgb = *AppendElement(*AppendElement(*AppendElement(fallback, "diffuse"), "albedo_spectrum"), "rgb");
+        AppendKey(rgb, "rgb", "0.8 0.8 0.8");
+        AppendKey(rgb, "gamma", "2.2");
+    }
+    WriteNullMaterial(parent);
+}
+
+bool ExportXML::ExportHelperMaterial(HostDocument* doc, const std::vector<HostTag*>& helperTags,
+                                     std::vector<HostTag*>& exportedTags, HostTag* tag, TiXmlElement& parent,
+                                     bool preview) {
+    if (!tag) return false;
+    if (Contains(exportedTags, tag)) return true;
+    const ParamContainer data = tag->GetData();
+    const int32_t materialType = data.Get<int32_t>(kType, type::kDiffuse);
+
+    if (materialType == type::kBlend) {
+        // A component whose links lead back to a blend still being written is named by the
+        // blend but written once, by the call that is already under way.
+        if (Contains(blendsInProgress_, tag)) return true;
+        blendsInProgress_.push_back(tag);
+        for (int32_t link : {kBlendA, kBlendB}) {
+            HostTag* component = TagLinking(helperTags, LinkedMaterial(data, link, doc), doc);
+            if (component) ExportHelperMaterial(doc, helperTags, exportedTags, component, parent, false);
+        }
+        blendsInProgress_.pop_back();
+        WriteBlend(doc, data, AppendMaterial(parent, MaterialName(doc, data, preview)));
+    } else if (clayMode) {
+        TiXmlElement& body = AppendClayBody(AppendMaterial(parent, MaterialName(doc, data, false)));
+        HostMaterial* linked = LinkedMaterial(data, kMaterial, doc);
+        if (IsStandardChannelOn(linked, material_channel::kBump)) WriteBumpMap(doc, data, linked, body);
+    } else {
+        if (materialType == type::kSpecular || materialType == type::kGlossyTransparent) {
+            WriteMedium(doc, data, parent);
+        }
+        TiXmlElement& material = AppendMaterial(parent, MaterialName(doc, data, preview));
+        if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(doc, data, material);
+    }
+    exportedTags.push_back(tag);
     return true;
 }

@@ -1,8 +1,104 @@
-// Texture elements from the channels of a material helper tag's host material.
-#include "export/export_xml.h"
+// Texture elements from the channels of a material helper tag's host material.  The image is
+// found through the channel's folder or the host's texture search; for network rendering it
+// is copied beside the file being written, named after its material.
+#include <algorithm>
 
-void ExportXML::WriteAlbedoTexture(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&) {}
-void ExportXML::WriteBumpMap(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&) {}
-void ExportXML::WriteExponentMap(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&) {}
-void ExportXML::WriteBlendMap(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&) {}
-void ExportXML::WriteLightTexture(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&) {}
+#include "export/export_xml.h"
+#include "export/format.h"
+#include "export/paths.h"
+#include "export/xml.h"
+#include "tags/material_helper.h"
+
+namespace {
+
+using namespace helper_param;
+namespace channel = material_channel;
+
+HostString Number(const ParamContainer& data, int32_t id) { return FormatReal(MaterialHelperValue<float>(data, id), -1); }
+
+// The values after "path" of a map that shapes what it reads: "a", "b", "c" and "exponent".
+std::vector<std::pair<const char*, HostString>> MapValues(const ParamContainer& data, int32_t a, int32_t b, int32_t c,
+                                                          int32_t exponent) {
+    return {{"a", Number(data, a)}, {"b", Number(data, b)}, {"c", Number(data, c)}, {"exponent", Number(data, exponent)}};
+}
+
+// A name as one file name: separators and drive colons become underscores, so that a copy
+// named after a material cannot land outside its folder.
+std::string OneFileName(std::string name) {
+    std::replace_if(name.begin(), name.end(), [](char c) { return c == '\\' || c == '/' || c == ':'; }, '_');
+    return name;
+}
+
+// Where the image of a channel lies: the channel's folder joined with its texture name, or
+// what the host's texture search finds from the document's folder.  Empty when not found.
+HostFilename TextureFile(HostDocument* document, const HostChannel& found) {
+    const HostString name = found.Data().Get<HostString>(host_param::kChannelTexture);
+    if (name.IsEmpty()) return {};
+    const HostFilename folder = found.Data().Get<HostFilename>(host_param::kChannelFolder);
+    if (!folder.IsEmpty()) return folder + HostFilename(name);
+    return document ? TheHost().GenerateTexturePath(*document, name) : HostFilename();
+}
+
+}  // namespace
+
+std::string ExportXML::CopyTexture(const HostFilename& source, const HostString& materialName,
+                                   const HostString& textureName) {
+    Host& host = TheHost();
+    const HostFilename folderName("textures." + sceneBaseName.Str());
+    const HostFilename copyName(OneFileName(materialName.Str() + "." + HostFilename(textureName).GetFile().Str()));
+    const HostFilename folder = sceneDirectory + folderName;
+    const HostFilename copy = folder + copyName;
+    if (!host.FileExists(folder, true)) host.CreateDirectory(folder);
+    if (!host.CopyFile(source, copy, true)) {
+        host.Print("Failed to copy texture from: " + source.GetString() + " to: " + copy.GetString());
+    }
+    return (folderName + copyName).Str();
+}
+
+void ExportXML::WriteTextureElement(HostDocument* doc, HostMaterial* material, int32_t channelNumber,
+                                    const char* element,
+                                    const std::vector<std::pair<const char*, HostString>>& values,
+                                    TiXmlElement& parent) {
+    const HostChannel* found = material ? material->GetChannel(channelNumber) : nullptr;
+    if (!found) return;
+    const HostFilename file = TextureFile(doc, *found);
+    if (file.IsEmpty()) return;
+    std::string path;
+    if (networkRender) {
+        path = CopyTexture(file, material->GetName(), found->Data().Get<HostString>(host_param::kChannelTexture));
+    } else {
+        path = RelativePath(sceneDirectory.Str(), file.Str()).value_or("");
+    }
+    TiXmlElement& texture = *AppendElement(parent, element);
+    AppendKey(texture, "uv_set", "default");
+    AppendKey(texture, "path", path);
+    for (const auto& [key, text] : values) AppendKey(texture, key, text);
+}
+
+void ExportXML::WriteAlbedoTexture(HostDocument* doc, const ParamContainer& tagData, HostMaterial* material,
+                                   TiXmlElement& parent) {
+    WriteTextureElement(doc, material, channel::kAlbedo, "albedo_texture",
+                        {{"exponent", Number(tagData, kAlbedoTextureGamma)}}, parent);
+}
+
+void ExportXML::WriteBumpMap(HostDocument* doc, const ParamContainer& tagData, HostMaterial* material,
+                             TiXmlElement& parent) {
+    WriteTextureElement(doc, material, channel::kBump, "bump_map",
+                        MapValues(tagData, kBumpA, kBumpB, kBumpC, kBumpExponent), parent);
+}
+
+void ExportXML::WriteExponentMap(HostDocument* doc, const ParamContainer& tagData, HostMaterial* material,
+                                 TiXmlElement& parent) {
+    WriteTextureElement(doc, material, channel::kExponentMap, "exponent_map",
+                        MapValues(tagData, kExponentMapA, kExponentMapB, kExponentMapC, kExponentMapExponent), parent);
+}
+
+void ExportXML::WriteBlendMap(HostDocument* doc, const ParamContainer& /*tagData*/, HostMaterial* material,
+                              TiXmlElement& parent) {
+    WriteTextureElement(doc, material, channel::kBlendMap, "blend_map", {{"exponent", "1"}}, parent);
+}
+
+void ExportXML::WriteLightTexture(HostDocument* doc, const ParamContainer& /*tagData*/, HostMaterial* material,
+                                  TiXmlElement& parent) {
+    WriteTextureElement(doc, material, channel::kAlbedo, "texture", {{"exponent", "2.2"}}, parent);
+}

@@ -1,5 +1,4 @@
+// The commands' execute operations live beside what they do: MyExportAndRun in
+// plugin/export_dialog.cpp, ShowAbout in plugin/about.cpp, ConvertMats in
+// materials/convert.cpp and ImportOVM in materials/library_import.cpp.
 #include "plugin/commands.h"
-
-// The library import comes with the material library work; until then this command does
-// nothing and reports success.
-bool ImportOVM::Execute(HostDocument* /*document*/) { return true; }

@@ -1,12 +1,116 @@
-// MyMaterialHelper: one renderer material, named by a linked host material.
+// MyMaterialHelper: one renderer material, named by a linked host material.  The tag keeps
+// the linked material's viewport appearance in step with its settings, exports its material
+// to a material library, starts a preview render and shows the preview image.
 #pragma once
+
+#include <cstdint>
 
 #include "plugin/sdk/plugin.h"
 #include "tags/param_table.h"
+
+// Parameters of the helper tag that the tag and the material writers read.
+namespace helper_param {
+inline constexpr int32_t kMaterial = 1001;  // link: the host material
+inline constexpr int32_t kType = 1002;
+inline constexpr int32_t kDiffuseColour = 1013;
+inline constexpr int32_t kDiffuseGamma = 1014;
+inline constexpr int32_t kOrenNayarColour = 1102;
+inline constexpr int32_t kOrenNayarGamma = 1103;
+inline constexpr int32_t kOrenNayarSigma = 1104;
+inline constexpr int32_t kPhongColour = 1015;
+inline constexpr int32_t kPhongGamma = 1095;
+inline constexpr int32_t kPhongIor = 1016;
+inline constexpr int32_t kPhongExponent = 1017;
+inline constexpr int32_t kPhongUseNk = 1018;
+inline constexpr int32_t kPhongNkFile = 1019;
+inline constexpr int32_t kPhongSpecularColour = 1105;
+inline constexpr int32_t kTransparent = 1020;
+inline constexpr int32_t kGlossyExponent = 1022;
+inline constexpr int32_t kTransmitterColour = 1024;
+inline constexpr int32_t kBlendA = 1025;
+inline constexpr int32_t kBlendB = 1026;
+inline constexpr int32_t kBlendFactor = 1028;
+inline constexpr int32_t kMediumKind = 1032;
+inline constexpr int32_t kMediumIor = 1040;
+inline constexpr int32_t kAbsorption = 1042;
+inline constexpr int32_t kAbsorptionColour = 1054;
+inline constexpr int32_t kScattering = 1056;
+inline constexpr int32_t kPhaseFunction = 1070;
+inline constexpr int32_t kGSpectrum = 1106;
+inline constexpr int32_t kSubsurface = 1078;
+inline constexpr int32_t kAlbedoTextureGamma = 1080;  // also the diffuse transmitter's gamma
+inline constexpr int32_t kBumpExponent = 1081;
+inline constexpr int32_t kBumpA = 1082;
+inline constexpr int32_t kBumpB = 1087;
+inline constexpr int32_t kBumpC = 1088;
+inline constexpr int32_t kExponentMapExponent = 1089;
+inline constexpr int32_t kExponentMapA = 1090;
+inline constexpr int32_t kExponentMapB = 1091;
+inline constexpr int32_t kExponentMapC = 1092;
+inline constexpr int32_t kKeepInStep = 1086;
+inline constexpr int32_t kPreviewImage = 1097;
+inline constexpr int32_t kPreviewDisplay = 1096;  // custom data, never stored
+inline constexpr int32_t kExportButton = 1083;
+inline constexpr int32_t kPreviewButton = 1085;
+}  // namespace helper_param
+
+// Values of parameter 1002.
+namespace material_type {
+inline constexpr int32_t kDiffuse = 1003;
+inline constexpr int32_t kOrenNayar = 1101;
+inline constexpr int32_t kPhong = 1004;
+inline constexpr int32_t kSpecular = 1005;
+inline constexpr int32_t kGlossyTransparent = 1006;
+inline constexpr int32_t kDiffuseTransmitter = 1023;
+inline constexpr int32_t kBlend = 1030;
+}  // namespace material_type
+
+// Channels of a standard host material that carry the renderer material's textures.
+namespace material_channel {
+inline constexpr int32_t kAlbedo = 0;
+inline constexpr int32_t kTransparency = 2;
+inline constexpr int32_t kReflection = 3;
+inline constexpr int32_t kBump = 6;
+inline constexpr int32_t kBlendMap = 7;
+inline constexpr int32_t kSpecular = 8;
+inline constexpr int32_t kExponentMap = 9;
+}  // namespace material_channel
+
+// Custom data type of the preview-image entry (1096).
+inline constexpr int32_t kPreviewDisplayType = 1001053;
 
 class MyMaterialHelper : public TagData {
 public:
     static TagData* Alloc() { return new MyMaterialHelper; }
     static const ParamTable& Defaults();
+    // The defaults as a container, for reads that fall back on them.
+    static const ParamContainer& DefaultValues();
+
     bool Init(HostNode* node) override;
+    bool Message(HostNode* node, int32_t type, void* data) override;
+    bool GetDDescription(HostNode* node, Description* description, int32_t& flags) override;
+    bool GetDParameter(HostNode* node, int32_t id, ParamValue& value, int32_t& flags) override;
+    bool SetDParameter(HostNode* node, int32_t id, const ParamValue& value, int32_t& flags) override;
 };
+
+// A value of a helper tag's container, or the tag's default for it when the entry is missing.
+template <class T>
+T MaterialHelperValue(const ParamContainer& data, int32_t id) {
+    return data.Get<T>(id, MyMaterialHelper::DefaultValues().Get<T>(id));
+}
+
+// The host material that link `id` of a helper tag's container names in the document; null
+// when the link is empty, dangling or names something other than a material.
+HostMaterial* LinkedMaterial(const ParamContainer& data, int32_t id, const HostDocument* document);
+// True when the material is a standard host material whose channel n is switched on.
+bool IsStandardChannelOn(HostMaterial* material, int32_t n);
+
+// The show/hide rules of the tag's description for the values in data; `linked` is the host
+// material that link 1001 resolves to (null when it does not).
+void ApplyMaterialHelperVisibility(const ParamContainer& data, HostMaterial* linked, Description& description);
+// Sets the host material's colour, channels and parameters so that the host's viewport
+// shows roughly what the renderer will render.
+void KeepHostMaterialInStep(const ParamContainer& data, HostMaterial& material);
+// A free name for a new preview image: the host timer in milliseconds + ".png", in the folder
+// preview\renders of the module's directory (created when missing).
+HostFilename NewPreviewImagePath();

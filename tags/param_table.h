@@ -16,6 +16,13 @@ inline void WriteDefaults(ParamContainer& data, const ParamTable& table) {
     for (const ParamDefault& entry : table) data.SetValue(entry.id, entry.value);
 }
 
+// The table as a container, for reads that fall back on the defaults.
+inline ParamContainer DefaultsContainer(const ParamTable& table) {
+    ParamContainer data;
+    WriteDefaults(data, table);
+    return data;
+}
+
 // Shorthands for table rows.
 inline ParamDefault Real(int32_t id, double value) { return {id, static_cast<float>(value)}; }
 inline ParamDefault Int(int32_t id, int32_t value) { return {id, value}; }

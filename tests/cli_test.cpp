@@ -73,7 +73,11 @@ TEST_F(CliTest, ExportWritesTheFramesAndTheRunScript) {
                                  HostPath(root_ / "x" / "room_frame1.ovs") +
                                  "\"\necho Done!\necho ------------------\n";
     EXPECT_EQ(Read(root_ / "plugins" / "run.cmd"), expected);
-    EXPECT_NE(r.output.find("Files written:\n  " + (root_ / "x" / "room_frame0.ovs").string()), std::string::npos)
+    const size_t listed = r.output.find("Files written:\n");
+    ASSERT_NE(listed, std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("  " + (root_ / "x" / "room_frame0.ovs").string() + "\n", listed), std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("  " + (root_ / "plugins" / "run.cmd").string() + "\n", listed), std::string::npos)
         << r.output;
     EXPECT_NE(r.output.find("no execute handler set"), std::string::npos);
 }

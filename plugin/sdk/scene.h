@@ -14,6 +14,7 @@
 #include "selection.h"
 #include "types.h"
 
+class HostBitmap;
 class HostDocument;
 class HostMaterial;
 class HostObject;
@@ -164,6 +165,8 @@ public:
     virtual HostChannel* GetChannel(int32_t n) = 0;
     // Asks the host to refresh the material's preview and viewport appearance.
     virtual void Update(bool preview, bool rtt) = 0;
+    // The host's preview image of the material (host-owned); null when the host keeps none.
+    virtual HostBitmap* GetPreviewBitmap(int32_t flags) = 0;
 };
 
 // A record of objects that a modelling command may replace: after the command it tells

@@ -1,0 +1,171 @@
+// Mesh files of large polygon objects: grids of quads with a UV tag, a smoothing tag and a
+// texture tag, written with and without merging.  Figures: time, OBJ text per second, the
+// export's peak memory beside the mesh's own size.  bench/README.md holds the figures.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "headless/host.h"
+#include "mesh/obj_mesh_writer.h"
+
+namespace {
+
+// A grid of side x side quads: flat, or gently waved, so that every point has a normal of its
+// own (a million distinct normals at the largest size) as on real models.
+HostObject* AddGrid(headless::HeadlessHost& host, int32_t side, bool waved) {
+    auto document = std::make_unique<headless::HlDocument>(&host.Registry());
+    const int32_t row = side + 1;
+    std::vector<Vector> points;
+    points.reserve(static_cast<size_t>(row) * row);
+    for (int32_t z = 0; z < row; ++z) {
+        for (int32_t x = 0; x < row; ++x) {
+            const float height =
+                waved ? 0.05f * std::sin(0.3f * static_cast<float>(x)) * std::cos(0.2f * static_cast<float>(z)) : 0.0f;
+            points.push_back({static_cast<float>(x), height, static_cast<float>(z)});
+        }
+    }
+    std::vector<CPolygon> polygons;
+    polygons.reserve(static_cast<size_t>(side) * side);
+    for (int32_t z = 0; z < side; ++z) {
+        for (int32_t x = 0; x < side; ++x) {
+            const int32_t a = z * row + x;
+            polygons.push_back({a, a + row, a + row + 1, a + 1});
+        }
+    }
+    auto object = std::make_unique<headless::HlObject>(host_type::kPolygonObject, &host.Registry());
+    object->SetName("Grid");
+    object->SetGeometry(std::move(points), std::move(polygons));
+    auto* uv = static_cast<headless::HlTag*>(object->MakeTag(host_type::kUvTag));
+    const Vector* p = object->GetPoints();
+    const float scale = 1.0f / static_cast<float>(side);
+    auto at = [&](int32_t i) { return Vector{p[i].x * scale, p[i].z * scale, 0}; };
+    for (int32_t i = 0; i < object->GetPolygonCount(); ++i) {
+        const CPolygon& q = object->GetPolygons()[i];
+        uv->Uvw()[static_cast<size_t>(i)] = {at(q.a), at(q.b), at(q.c), at(q.d)};
+    }
+    object->MakeTag(host_type::kSmoothingTag);
+    auto material = std::make_unique<headless::HlMaterial>(host_type::kStandardMaterial);
+    material->SetName("Ground Plate");
+    object->MakeTag(host_type::kTextureTag)->SetMaterial(material.get());
+    document->InsertMaterial(std::move(material));
+    HostObject* grid = object.get();
+    document->InsertObject(std::move(object), nullptr, nullptr);
+    host.SetDocument(std::move(document));
+    return grid;
+}
+
+double StatusMegabytes(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0) return std::stod(line.substr(std::string(key).size())) / 1024.0;
+    }
+    return 0;
+}
+
+// Starts a new peak-memory measurement; returns the resident size it starts from.
+double ResetPeakMemory() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return StatusMegabytes("VmRSS:");
+}
+
+// Arguments: grid side, merging (0/1), formatting threads, waved (0/1).
+void BM_WriteMesh(benchmark::State& state) {
+    const auto side = static_cast<int32_t>(state.range(0));
+    const bool merge = state.range(1) != 0;
+    headless::HeadlessHost host;
+    SetHostRecord(host.Record());
+    HostObject* grid = AddGrid(host, side, state.range(3) != 0);
+    const std::filesystem::path directory = "/dev/shm/vexlor-bench-mesh";
+    const HostFilename hostDirectory = host.Files().ToHost(directory.string());
+    double peak = 0;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const double before = ResetPeakMemory();
+        state.ResumeTiming();
+        ObjMeshWriter writer;
+        writer.SetFormatThreads(static_cast<int32_t>(state.range(2)));
+        if (!writer.WriteMesh(host.Document(), hostDirectory, "grid.obj", grid, merge)) state.SkipWithError("not written");
+        state.PauseTiming();
+        peak = std::max(peak, StatusMegabytes("VmHWM:") - before);
+        bytes = std::filesystem::file_size(directory / "grid.obj");
+        host.ClearRecords();
+        state.ResumeTiming();
+    }
+    const double polygons = static_cast<double>(grid->GetPolygonCount());
+    const double meshBytes = static_cast<double>(grid->GetPointCount()) * sizeof(Vector) +
+                             polygons * (sizeof(CPolygon) + sizeof(UvwCorners));
+    state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+    state.counters["quads"] = polygons;
+    state.counters["file_MB"] = static_cast<double>(bytes) / 1048576.0;
+    state.counters["mesh_MB"] = meshBytes / 1048576.0;
+    state.counters["peak_MB"] = peak;
+    host.SetDocument(nullptr);
+    SetHostRecord(nullptr);
+    std::filesystem::remove_all(directory);
+}
+
+// The host's share: its corner normals and its UV projection for the same grids.
+void BM_HostCornerNormals(benchmark::State& state) {
+    headless::HeadlessHost host;
+    SetHostRecord(host.Record());
+    HostObject* grid = AddGrid(host, static_cast<int32_t>(state.range(0)), true);
+    for (auto _ : state) benchmark::DoNotOptimize(grid->CreateCornerNormals());
+    host.SetDocument(nullptr);
+    SetHostRecord(nullptr);
+}
+
+void BM_HostUvProjection(benchmark::State& state) {
+    headless::HeadlessHost host;
+    SetHostRecord(host.Record());
+    HostObject* grid = AddGrid(host, static_cast<int32_t>(state.range(0)), true);
+    HostTag* texture = grid->GetTag(host_type::kTextureTag);
+    for (auto _ : state) {
+        auto uvSet = host.AllocTag(host_type::kUvTag, grid->GetPolygonCount());
+        benchmark::DoNotOptimize(host.GenerateUvw(*grid, grid->GetMg(), *texture, grid->GetMg(), nullptr));
+    }
+    host.SetDocument(nullptr);
+    SetHostRecord(nullptr);
+}
+
+// Sides 100, 316 and 1000: 10 thousand, about 100 thousand and 1 million quads.
+void Grids(benchmark::internal::Benchmark* b) {
+    for (const int64_t waved : {0, 1}) {
+        for (const int64_t merge : {1, 0}) {
+            for (const int64_t threads : {1, 2}) {
+                for (const int64_t side : {100, 316, 1000}) b->Args({side, merge, threads, waved});
+            }
+        }
+    }
+}
+
+BENCHMARK(BM_WriteMesh)->Apply(Grids)->ArgNames({"side", "merge", "threads", "waved"})->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_HostCornerNormals)->Arg(316)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostUvProjection)->Arg(316)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+// bench/*.cpp make one binary; the entry point is weak so that any other file may bring its own.
+//
+// VEXLOR_BENCH_COLD_MEMORY=1 fixes the allocator's mmap threshold at 1 MiB, so that every large
+// buffer of every export comes fresh from the system, whatever the mesh size.  By default glibc
+// raises the threshold after the first large free, and then a 100-thousand-quad export reuses
+// warm heap pages (its buffers are below 32 MiB) while a million-quad one pays for fresh pages.
+__attribute__((weak)) int main(int argc, char** argv) {
+    if (const char* cold = std::getenv("VEXLOR_BENCH_COLD_MEMORY"); cold && std::string(cold) == "1") {
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,12 @@
+// The name that ties a specular or glossy transparent material to its medium: the material's
+// "internal_medium_name" and the medium's "name" are both this text.
+#pragma once
+
+#include "plugin/sdk/container.h"
+#include "plugin/sdk/hoststring.h"
+#include "plugin/sdk/scene.h"
+
+// "Med" followed by the name of the host material that the helper tag's parameter 1001 links,
+// unchanged (blanks kept); "Med" followed by "MATERIAL LINK NOT SET!" when the link is empty
+// or does not lead to a material of the document.
+HostString MediumName(const ParamContainer& tagData, const HostDocument* document);
