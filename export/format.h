@@ -4,7 +4,8 @@
 // digits after the point, as printf's "%.Nf" does (the value is rounded exactly, ties to
 // even); a negative digit count (-1, -3, -5 are in use) gives the shortest plain decimal
 // text, without exponent, that reads back as the same 32-bit float.  A result that shows
-// zero never carries a minus sign ("-0.00000000" is written "0.00000000").
+// zero never carries a minus sign ("-0.00000000" is written "0.00000000"); only the exact
+// printf texts of the mesh files (WritePrintfFixed8) keep it.
 #pragma once
 
 #include <cstddef>

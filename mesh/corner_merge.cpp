@@ -15,7 +15,7 @@ constexpr uint32_t kNone = std::numeric_limits<uint32_t>::max();
 // a margin for the rounding of the comparison) of a cell border, in the cell beyond it.
 constexpr double kCellScale = 262144.0;
 constexpr double kReach = kMergeTolerance * kCellScale * 1.01;
-// Cell coordinates are clamped here; only values above 2^46 reach it, and those match only
+// Cell coordinates are clamped here; only values of 2^44 and more reach it, and those match only
 // values exactly equal to them, which share their cell.
 constexpr double kCellLimit = 4611686018427387904.0;  // 2^62
 

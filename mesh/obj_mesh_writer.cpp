@@ -11,6 +11,10 @@ namespace {
 
 constexpr const char* kCredit = "Developed by: the Vexlor team";
 
+void ReportUnwritable(const HostFilename& path) {
+    TheHost().Print("* Error: the mesh file could not be written: " + path.Str());
+}
+
 }  // namespace
 
 int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
@@ -25,7 +29,8 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     const HostFilename path = directory + fileName;
     file_ = host.OpenFile(path, FileMode::kWrite);
     if (!file_) {
-        host.Print("* Error: the mesh file could not be written: " + path.Str());
+        mesh_.reset();
+        ReportUnwritable(path);
         return 0;
     }
     text_.emplace(*file_, formatThreads_ ? *formatThreads_ : host.GetCpuCount());
@@ -49,13 +54,14 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     text_->Count(mesh_->Polygons().size(), "faces");
 
     host.StatusSetBar(100);
-    const bool written = text_->Finish();
-    const bool closed = file_->Close();
+    // A file whose text could not all be written is not closed: dropped open, it is discarded,
+    // and whatever stood at its path stays.
+    const bool written = text_->Finish() && file_->Close();
     text_.reset();
     file_.reset();
     mesh_.reset();
-    if (!written || !closed) {
-        host.Print("* Error: the mesh file could not be written: " + path.Str());
+    if (!written) {
+        ReportUnwritable(path);
         return 0;
     }
     const float seconds = static_cast<float>(host.GetTimer() - start) / 1000.0f;

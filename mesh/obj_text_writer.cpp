@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include "export/format.h"
 
@@ -106,17 +106,21 @@ void ObjTextWriter::Lines(size_t first, size_t end, size_t maxLineBytes, const F
 }
 
 // Runs of lines formatted side by side into two buffers, then passed on in order.  False when
-// no second thread can be had (nothing is written then).
+// no second thread or no buffers can be had (nothing is written then).
 template <class Format>
 bool ObjTextWriter::ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format) {
     const size_t run = kRunBytes / maxLineBytes;
-    std::vector<char> buffers[2];
-    buffers[0].resize(run * maxLineBytes);
-    buffers[1].resize(run * maxLineBytes);
-    auto formatRun = [&](std::vector<char>& buffer, size_t from, size_t to) {
-        char* out = buffer.data();
+    try {
+        for (std::unique_ptr<char[]>& buffer : runBuffers_) {
+            if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(kRunBytes);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    auto formatRun = [&](std::unique_ptr<char[]>& buffer, size_t from, size_t to) {
+        char* out = buffer.get();
         for (size_t i = from; i < to; ++i) out = format(out, i);
-        return static_cast<size_t>(out - buffer.data());
+        return static_cast<size_t>(out - buffer.get());
     };
     for (size_t start = first; start < end; start += 2 * run) {
         const size_t middle = std::min(start + run, end);
@@ -124,15 +128,15 @@ bool ObjTextWriter::ParallelLines(size_t first, size_t end, size_t maxLineBytes,
         size_t lengths[2] = {0, 0};
         std::thread helper;
         try {
-            helper = std::thread([&] { lengths[1] = formatRun(buffers[1], middle, stop); });
+            helper = std::thread([&] { lengths[1] = formatRun(runBuffers_[1], middle, stop); });
         } catch (const std::system_error&) {
             if (start == first) return false;
-            lengths[1] = formatRun(buffers[1], middle, stop);
+            lengths[1] = formatRun(runBuffers_[1], middle, stop);
         }
-        lengths[0] = formatRun(buffers[0], start, middle);
+        lengths[0] = formatRun(runBuffers_[0], start, middle);
         if (helper.joinable()) helper.join();
-        Text({buffers[0].data(), lengths[0]});
-        Text({buffers[1].data(), lengths[1]});
+        Text({runBuffers_[0].get(), lengths[0]});
+        Text({runBuffers_[1].get(), lengths[1]});
     }
     return true;
 }

@@ -62,5 +62,6 @@ private:
     int32_t threads_;
     std::unique_ptr<char[]> block_;
     size_t used_ = 0;
+    std::unique_ptr<char[]> runBuffers_[2];  // the two threads' runs of lines, made when first needed
     bool failed_ = false;
 };

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -187,6 +190,33 @@ TEST_F(MeshWriter, TwoFormattingThreadsWriteTheSameBytesAsOne) {
         for (size_t at = texts[0].find("\nvt "); at != std::string::npos; at = texts[0].find("\nvt ", at + 1)) ++vtLines;
         EXPECT_EQ(vtLines, merge ? 121u * 121u : 4u * 120u * 120u);
     }
+}
+
+// Writes past a file-size limit fail: the mesh file's text breaks off on the way.
+TEST_F(MeshWriter, FailedWriteKeepsTheFileThatWasThereAndIsReported) {
+    LoadDocument("{}");
+    HostObject* grid = AddGrid(*host_.Document(), 120);  // about 2.5 MB of text
+    std::filesystem::create_directories(NativePath("models.room"));
+    { std::ofstream(NativePath("models.room/grid.obj")) << "the previous export"; }
+
+    struct rlimit before;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit limit = before;
+    limit.rlim_cur = 1 << 20;
+    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    ObjMeshWriter writer;
+    const int32_t result = writer.WriteMesh(host_.Document(), HostPath("models.room"), "grid.obj", grid, false);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(host_.Console(), std::vector<std::string>{"* Error: the mesh file could not be written: " +
+                                                        HostPath("models.room/grid.obj").Str()});
+    EXPECT_EQ(Written("grid.obj"), "the previous export");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(NativePath("models.room")),
+                            std::filesystem::directory_iterator()),
+              1);
 }
 
 class FailingFile final : public HostFile {
