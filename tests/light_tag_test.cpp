@@ -8,7 +8,6 @@
 
 #include "export/ids.h"
 #include "headless/resources.h"
-#include "plugin/module.h"
 #include "tags/light_presets.h"
 #include "tags/light_tag.h"
 #include "tests/module_fixture.h"
@@ -51,10 +50,11 @@ protected:
         result = tag.GetNodeData()->GetDDescription(&tag, &description, flags);
         return description;
     }
-    const headless::DescriptionParam* Selector(HostTag& tag) {
-        int32_t flags = 0;
+    // The selector entry of the tag's description; the callback's flags go to `flags`.
+    const headless::DescriptionParam* Selector(HostTag& tag, int32_t* flags = nullptr) {
+        int32_t ownFlags = 0;
         bool result = false;
-        description_ = Describe(tag, flags, result);
+        description_ = Describe(tag, flags ? *flags : ownFlags, result);
         EXPECT_TRUE(result);
         for (const headless::DescriptionParam& entry : description_->Entries()) {
             if (entry.id == kPreset) return &entry;
@@ -74,14 +74,8 @@ protected:
 TEST_F(LightTagTest, SelectorOffersTheShippedPresetsAfterNone) {
     HostTag& tag = Tag(R"({"1235": 3})");
     int32_t flags = 4;
-    bool result = false;
-    headless::HlDescription description = Describe(tag, flags, result);
-    EXPECT_TRUE(result);
+    const headless::DescriptionParam* selector = Selector(tag, &flags);
     EXPECT_EQ(flags, 4 | kDescriptionLoaded);
-    const headless::DescriptionParam* selector = nullptr;
-    for (const headless::DescriptionParam& entry : description.Entries()) {
-        if (entry.id == kPreset) selector = &entry;
-    }
     ASSERT_NE(selector, nullptr);
     EXPECT_EQ(selector->type, ParamType::kInt);
     EXPECT_EQ(selector->label, "Preset");
@@ -99,6 +93,7 @@ struct SelectorCase {
     std::optional<std::string> file;
     Cycle expected;
 };
+void PrintTo(const SelectorCase& c, std::ostream* os) { *os << c.what; }
 
 class LightTagSelector : public LightTagTest, public testing::WithParamInterface<SelectorCase> {};
 
@@ -122,26 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
                      "<presets><light><id>1</id><name>x</name></light><!--" + std::string(kMaxPresetsBytes + 8192, '-') +
                          "--></presets>",
                      {{0, "- NONE -"}}}));
-
-TEST_F(LightTagTest, SelectorWithoutALabelIsCalledBlarr) {
-    // Resources whose selector entry has no label.
-    const fs::path res = scratch_ / "module" / "res";
-    fs::remove(res);
-    fs::copy(testing_support::SourcePath("res"), res, fs::copy_options::recursive);
-    const fs::path file = res / "descriptions" / "tMyLightTag.xml";
-    std::string text = testing_support::ReadText(file.string());
-    const std::string labelled = R"(<int id="1235" label="Preset"/>)";
-    ASSERT_NE(text.find(labelled), std::string::npos);
-    text.replace(text.find(labelled), labelled.size(), R"(<int id="1235"/>)");
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    ASSERT_TRUE(host_.InitResources(module::PluginDirectory())) << host_.GetResources().Error();
-
-    HostTag& tag = Tag();
-    const headless::DescriptionParam* selector = Selector(tag);
-    ASSERT_NE(selector, nullptr);
-    EXPECT_EQ(selector->label, "blarr");
-    EXPECT_EQ(selector->cycle.front(), (std::pair<int32_t, std::string>{0, "- NONE -"}));
-}
 
 struct VisibilityCase {
     int32_t spectrum;
@@ -183,6 +158,7 @@ struct PresetCase {
     int32_t chosen;
     std::function<void(ParamContainer&)> changes;  // what choosing changes besides 1235
 };
+void PrintTo(const PresetCase& c, std::ostream* os) { *os << c.what; }
 
 class LightTagPreset : public LightTagTest, public testing::WithParamInterface<PresetCase> {};
 
