@@ -116,6 +116,7 @@ struct EmissionCase {
     std::function<void(ParamContainer&)> tweak;  // applied to the tag after loading
     std::string expected;
 };
+void PrintTo(const EmissionCase& c, std::ostream* os) { *os << c.what; }
 
 class LightMeshEmission : public LightMeshTest, public testing::WithParamInterface<EmissionCase> {};
 

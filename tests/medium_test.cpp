@@ -111,6 +111,7 @@ struct StructureCase {
     std::function<void(ParamContainer&)> tweak;  // applied to the tag after loading
     std::string expected;                        // the medium after its name
 };
+void PrintTo(const StructureCase& c, std::ostream* os) { *os << c.what; }
 
 class MediumStructure : public MediumTest, public testing::WithParamInterface<StructureCase> {};
 
@@ -142,11 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
                       "<blackbody><temperature>3500</temperature><gain>0.25</gain></blackbody>"
                       "</scattering_coefficient_spectrum><phase_function><uniform /></phase_function>"
                       "</subsurface_scattering></basic></medium>"},
-        StructureCase{"peak scattering and an unknown phase function leave their wrappers empty",
-                      R"({"1032": 1033, "1042": 1043, "1078": true, "1056": 1057, "1070": 5})", nullptr,
-                      "<precedence>10</precedence><basic><ior>1</ior><cauchy_b_coeff>0</cauchy_b_coeff>"
-                      "<absorption_coefficient_spectrum /><subsurface_scattering><scattering_coefficient_spectrum />"
-                      "<phase_function /></subsurface_scattering></basic></medium>"},
         StructureCase{"an unknown g kind leaves g_spectrum empty",
                       R"({"1032": 1033, "1042": 0, "1078": true, "1056": 0, "1070": 1072, "1106": 4})", nullptr,
                       "<precedence>10</precedence><basic><ior>1</ior><cauchy_b_coeff>0</cauchy_b_coeff>"
@@ -164,11 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "</g_spectrum></henyey_greenstein></phase_function></subsurface_scattering></basic></medium>"},
         StructureCase{"dermis writes no ior and no spectrum", R"({"1032": 1034, "1039": -2, "1075": 0.05})", nullptr,
                       "<precedence>-2</precedence><dermis><hemoglobin_fraction>0.05</hemoglobin_fraction></dermis>"
-                      "</medium>"},
-        StructureCase{"out-of-range fractions are written as they stand",
-                      R"({"1032": 1035, "1076": -0.5, "1077": 3})", nullptr,
-                      "<precedence>10</precedence><epidermis><melanin_fraction>-0.5</melanin_fraction>"
-                      "<melanin_type_blend>3</melanin_type_blend></epidermis></medium>"}));
+                      "</medium>"}));
 
 TEST_F(MediumTest, NameIsMedAndTheLinkedMaterialsNameWithBlanksKept) {
     Load(Helper("glass", R"({"1001": {"material": "Red Glass"}})") + "," + Helper("empty", "{}") + "," +
