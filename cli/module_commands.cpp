@@ -11,6 +11,7 @@
 
 #include "headless/document_json.h"
 #include "headless/files.h"
+#include "plugin/sdk/types.h"
 
 namespace cli {
 
@@ -361,7 +362,19 @@ void WarnRepeatedMaterialNames(const HostDocument& document) {
 int RunConvertMaterials(Session& session, const std::string& document, const std::string& output) {
     int status = kExitOk;
     if (!session.LoadDocument(document, status)) return status;
+    std::vector<std::string> standard;
+    for (HostMaterial* m = session.Host().Document()->GetFirstMaterial(); m; m = m->GetNext()) {
+        if (m->GetType() == host_type::kStandardMaterial) standard.push_back(m->GetName().Str());
+    }
     if (!RunModuleCommand(session, kConvertCommand)) return kExitFailure;
+    if (standard.empty()) {
+        std::cout << "No standard materials in " << document << "; nothing converted\n";
+    } else {
+        std::cout << "Converted " << standard.size() << " standard material" << (standard.size() == 1 ? "" : "s")
+                  << " into material helper tags under \"Materials\":";
+        for (const std::string& name : standard) std::cout << " \"" << name << "\"";
+        std::cout << "\n";
+    }
     return WriteDocument(session, output);
 }
 

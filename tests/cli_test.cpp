@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace {
 
@@ -131,6 +132,61 @@ TEST_F(CliTest, InfoAboutAndHelp) {
         EXPECT_EQ(help.status, 0) << command;
         EXPECT_NE(help.output.find("Usage:"), std::string::npos) << command << help.output;
     }
+}
+
+
+// Counts the scene's "material" elements by name.
+std::map<std::string, int> MaterialNames(const std::string& scene) {
+    std::map<std::string, int> names;
+    const std::string open = "    <material>\n        <name>";
+    for (size_t at = scene.find(open); at != std::string::npos; at = scene.find(open, at + 1)) {
+        const size_t begin = at + open.size();
+        ++names[scene.substr(begin, scene.find("</name>", begin) - begin)];
+    }
+    return names;
+}
+
+TEST_F(CliTest, ConvertedDocumentExportsOneMaterialPerStandardMaterial) {
+    const fs::path before = root_ / "before" / "room.ovs";
+    ASSERT_EQ(Run("-q export " + Example() + " -o " + before.string() + " --skip-meshes --renderer /opt/r").status, 0);
+    const std::map<std::string, int> unconverted = MaterialNames(Read(root_ / "before" / "room_frame0.ovs"));
+    EXPECT_EQ(unconverted.count("Wood"), 0u);
+    EXPECT_EQ(unconverted.count("Plaster"), 0u);
+
+    Result converted = Run("-q convert-materials " + Example() + " -o " + (root_ / "converted.json").string());
+    ASSERT_EQ(converted.status, 0) << converted.output;
+    EXPECT_EQ(converted.output, "Converted 2 standard materials into material helper tags under \"Materials\": "
+                                "\"Wood\" \"Plaster\"\nWrote " + (root_ / "converted.json").string() + "\n");
+    const fs::path after = root_ / "after" / "room.ovs";
+    Result exported = Run("-q export " + (root_ / "converted.json").string() + " -o " + after.string() + " --skip-meshes");
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    std::map<std::string, int> names = MaterialNames(Read(root_ / "after" / "room_frame0.ovs"));
+    EXPECT_EQ(names["Wood"], 1);
+    EXPECT_EQ(names["Plaster"], 1);
+    // Nothing else changed: the materials the document had before are still there, once each.
+    for (const auto& [name, count] : unconverted) EXPECT_EQ(names[name], count) << name;
+    EXPECT_EQ(names.size(), unconverted.size() + 2);
+}
+
+TEST_F(CliTest, PreviewWritesTheLibraryAndReplacesTheRunScript) {
+    const std::string materials = std::string(VEXLOR_SOURCE_DIR) + "/examples/materials.json";
+    ASSERT_EQ(Run("-q export " + Example() + " -o " + (root_ / "room.ovs").string() + " --render --renderer /opt/r")
+                  .status,
+              0);
+    Result r = Run("preview " + materials + " --object \"Paper Panel\" --quality draft");
+    ASSERT_EQ(r.status, 0) << r.output;
+    const size_t named = r.output.find("Preview image (written by the renderer): ");
+    ASSERT_NE(named, std::string::npos) << r.output;
+    const size_t begin = named + std::string("Preview image (written by the renderer): ").size();
+    const fs::path image = r.output.substr(begin, r.output.find('\n', begin) - begin);
+    EXPECT_EQ(image.parent_path(), root_ / "plugins" / "preview" / "renders");
+    EXPECT_EQ(Read(root_ / "plugins" / "run.cmd"),
+              "@echo off\ncd /d \"Z:\\opt\\r\"\nstart /min /belownormal orvane_console.exe \"" +
+                  HostPath(root_ / "plugins" / "preview" / "preview.ovs") + "\" -o \"" + HostPath(image) +
+                  "\" -haltspp 75\n");
+    const std::string library = Read(root_ / "plugins" / "preview" / "preview.ovm");
+    EXPECT_NE(library.find("<name>previewMat</name>\n        <diffuse_transmitter>"), std::string::npos) << library;
+    EXPECT_EQ(library.find("Paper"), std::string::npos);
 }
 
 }  // namespace
