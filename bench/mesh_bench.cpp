@@ -11,6 +11,8 @@
 #include <string>
 
 #include "headless/host.h"
+#include "mesh/corner_merge.h"
+#include "mesh/obj_mesh.h"
 #include "mesh/obj_mesh_writer.h"
 
 namespace {
@@ -135,6 +137,32 @@ void BM_HostUvProjection(benchmark::State& state) {
     SetHostRecord(nullptr);
 }
 
+// The merge alone, on the waved grid's unit corner normals and its texture coordinates.
+void BM_MergeCorners(benchmark::State& state) {
+    headless::HeadlessHost host;
+    SetHostRecord(host.Record());
+    HostObject* grid = AddGrid(host, static_cast<int32_t>(state.range(0)), true);
+    const std::span<const CPolygon> polygons(grid->GetPolygons(), static_cast<size_t>(grid->GetPolygonCount()));
+    const auto points = static_cast<size_t>(grid->GetPointCount());
+    if (state.range(1) == 0) {
+        std::vector<Vector> normals = grid->CreateCornerNormals();
+        for (Vector& n : normals) n = UnitCornerNormal(n);
+        for (auto _ : state) benchmark::DoNotOptimize(MergeCorners(normals, polygons, points));
+    } else {
+        const HostTag* uv = grid->GetTag(host_type::kUvTag);
+        std::vector<Uv> uvs;
+        for (int32_t i = 0; i < grid->GetPolygonCount(); ++i) {
+            const UvwCorners c = uv->GetUvw(i);
+            for (const Vector& corner : {c.a, c.b, c.c, c.d}) uvs.push_back({corner.x, 1.0f - corner.y});
+        }
+        for (auto _ : state) benchmark::DoNotOptimize(MergeCorners(uvs, polygons, points));
+    }
+    state.counters["corners"] = benchmark::Counter(4.0 * static_cast<double>(polygons.size()),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+    host.SetDocument(nullptr);
+    SetHostRecord(nullptr);
+}
+
 // Sides 100, 316 and 1000: 10 thousand, about 100 thousand and 1 million quads.
 void Grids(benchmark::internal::Benchmark* b) {
     for (const int64_t waved : {0, 1}) {
@@ -148,6 +176,8 @@ void Grids(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_WriteMesh)->Apply(Grids)->ArgNames({"side", "merge", "threads", "waved"})->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_MergeCorners)->ArgsProduct({{316, 1000}, {0, 1}})->ArgNames({"side", "uv"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HostCornerNormals)->Arg(316)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HostUvProjection)->Arg(316)->Arg(1000)->Unit(benchmark::kMillisecond);
 

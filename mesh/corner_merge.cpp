@@ -19,6 +19,16 @@ constexpr double kReach = kMergeTolerance * kCellScale * 1.01;
 // values exactly equal to them, which share their cell.
 constexpr double kCellLimit = 4611686018427387904.0;  // 2^62
 
+// Asks for the cache line at `address` without waiting for it.  (An asm statement: GCC drops
+// __builtin_prefetch in some of the loops below.)
+inline void Prefetch(const void* address) {
+#if defined(__x86_64__) || defined(__i386__)
+    asm volatile("prefetcht0 %0" : : "m"(*static_cast<const char*>(address)));
+#else
+    __builtin_prefetch(address);
+#endif
+}
+
 template <size_t N>
 struct CellPlace {
     std::array<int64_t, N> cell;
@@ -66,9 +76,16 @@ size_t PowerOfTwoAtLeast(size_t n) {
     return size;
 }
 
-// The values created so far, by cell.  Each cell's slot holds its first (lowest) value, so that
-// a lookup usually reads one slot and no more; the cell's later values are chained behind it,
-// newest first.
+// The values created so far, by cell.  Each cell has one slot, which holds the index of its
+// first (lowest) value; the cell's later values are chained behind it, newest first.
+//
+// Slots come in groups of ten, one cache line each: ten 16-bit tags (0 for an empty slot, else
+// 15 bits of its cell's hash) and ten value indices.  A cell's slot is in the group its hash
+// picks or, when that is full, in the next one with room.  A lookup reads the tags of one line
+// (more only when it is full) and a value only where a tag matches, which is seldom a false
+// match; an insert writes the line that its lookup has just read.  So a new value costs one
+// line of the grid that cannot be predicted, and that line is fetched ahead of need: what keeps
+// the merge of a large mesh, whose grid does not fit in the cache, close to linear in time.
 template <class T>
 class HashGrid {
     static constexpr size_t N = std::tuple_size_v<decltype(Components(std::declval<T>()))>;
@@ -76,7 +93,7 @@ class HashGrid {
 
 public:
     HashGrid(const std::vector<T>& values, size_t expected)
-        : values_(values), slots_(PowerOfTwoAtLeast(2 * expected)) {
+        : values_(values), groups_(PowerOfTwoAtLeast(expected / 6)) {
         next_.reserve(expected);
     }
 
@@ -96,80 +113,92 @@ public:
                 cell[i] += place.reach[i];
             }
             if (!wanted) continue;
-            const Slot* slot = Find(cell, HashCell(cell));
-            if (!slot || slot->head >= best) continue;
-            if (WithinMergeTolerance(value, slot->value)) {
-                best = slot->head;
+            const uint32_t head = Find(cell, HashCell(cell));
+            if (head >= best) continue;  // also kNone: no such cell
+            if (WithinMergeTolerance(value, values_[head])) {
+                best = head;
                 continue;
             }
-            for (uint32_t j = next_[slot->head]; j != kNone; j = next_[j]) {
+            for (uint32_t j = next_[head]; j != kNone; j = next_[j]) {
                 if (j < best && WithinMergeTolerance(value, values_[j])) best = j;
             }
         }
         return best;
     }
 
-    // The slot that a lookup of `value` reads first.  (Place is safe for values that are not
-    // finite.)
-    const void* FirstSlot(const T& value) const {
-        return &slots_[HashCell(Place(Components(value)).cell) & (slots_.size() - 1)];
+    // The cache line that a lookup of `value` reads first.  (Place is safe for values that are
+    // not finite.)
+    const void* FirstLine(const T& value) const {
+        return &groups_[HashCell(Place(Components(value)).cell) & (groups_.size() - 1)];
     }
 
     // Adds values[index], the newest value.
     void Insert(uint32_t index) {
         next_.push_back(kNone);
-        const T& value = values_[index];
-        const auto components = Components(value);
+        const auto components = Components(values_[index]);
         if (!AllFinite(components)) return;
         const Cell cell = Place(components).cell;
         const uint64_t hash = HashCell(cell);
-        if (Slot* slot = Find(cell, hash)) {
-            next_[index] = next_[slot->head];
-            next_[slot->head] = index;
+        if (const uint32_t head = Find(cell, hash); head != kNone) {
+            next_[index] = next_[head];
+            next_[head] = index;
             return;
         }
-        if ((used_ + 1) * 5 > slots_.size() * 3) Grow();
-        slots_[EmptySlot(hash)] = Slot{value, index};
+        if ((used_ + 1) * 4 > groups_.size() * kGroupSlots * 3) Grow();
+        Put(index, hash);
         ++used_;
     }
 
 private:
-    struct Slot {
-        T value{};              // the cell's first value
-        uint32_t head = kNone;  // its index; kNone: the slot is empty
+    static constexpr size_t kGroupSlots = 10;
+    struct alignas(64) Group {
+        uint16_t tags[12] = {};  // per slot: 0 empty, else 0x8000 | the top 15 bits of the hash
+        uint32_t heads[kGroupSlots];
     };
+    static_assert(sizeof(Group) == 64);
 
-    static Cell CellOf(const Slot& slot) { return Place(Components(slot.value)).cell; }
+    static uint16_t TagOf(uint64_t hash) { return static_cast<uint16_t>((hash >> 49) | 0x8000u); }
+    Cell CellOf(uint32_t head) const { return Place(Components(values_[head])).cell; }
 
-    const Slot* Find(const Cell& cell, uint64_t hash) const {
-        const size_t mask = slots_.size() - 1;
-        for (size_t i = hash & mask;; i = (i + 1) & mask) {
-            const Slot& slot = slots_[i];
-            if (slot.head == kNone) return nullptr;
-            if (CellOf(slot) == cell) return &slot;
+    // The first value of the cell, or kNone.  The table always has an empty slot.
+    uint32_t Find(const Cell& cell, uint64_t hash) const {
+        const size_t mask = groups_.size() - 1;
+        const uint16_t tag = TagOf(hash);
+        for (size_t g = hash & mask;; g = (g + 1) & mask) {
+            const Group& group = groups_[g];
+            for (size_t k = 0; k < kGroupSlots; ++k) {
+                if (group.tags[k] == 0) return kNone;
+                if (group.tags[k] == tag && CellOf(group.heads[k]) == cell) return group.heads[k];
+            }
         }
     }
-    Slot* Find(const Cell& cell, uint64_t hash) {
-        return const_cast<Slot*>(static_cast<const HashGrid*>(this)->Find(cell, hash));
-    }
 
-    size_t EmptySlot(uint64_t hash) const {
-        const size_t mask = slots_.size() - 1;
-        size_t i = hash & mask;
-        while (slots_[i].head != kNone) i = (i + 1) & mask;
-        return i;
+    void Put(uint32_t head, uint64_t hash) {
+        const size_t mask = groups_.size() - 1;
+        for (size_t g = hash & mask;; g = (g + 1) & mask) {
+            Group& group = groups_[g];
+            for (size_t k = 0; k < kGroupSlots; ++k) {
+                if (group.tags[k] == 0) {
+                    group.tags[k] = TagOf(hash);
+                    group.heads[k] = head;
+                    return;
+                }
+            }
+        }
     }
 
     void Grow() {
-        std::vector<Slot> old(slots_.size() * 2);
-        old.swap(slots_);
-        for (const Slot& slot : old) {
-            if (slot.head != kNone) slots_[EmptySlot(HashCell(CellOf(slot)))] = slot;
+        std::vector<Group> old(2 * groups_.size());
+        old.swap(groups_);
+        for (const Group& group : old) {
+            for (size_t k = 0; k < kGroupSlots && group.tags[k] != 0; ++k) {
+                Put(group.heads[k], HashCell(CellOf(group.heads[k])));
+            }
         }
     }
 
     const std::vector<T>& values_;
-    std::vector<Slot> slots_;  // open addressing, linear probing; size a power of two
+    std::vector<Group> groups_;  // a power of two of them
     std::vector<uint32_t> next_;
     size_t used_ = 0;
 };
@@ -268,17 +297,20 @@ CornerTable<T> MergeCorners(const std::vector<T>& corners, std::span<const CPoly
     };
     constexpr size_t kPrefetchAhead = 8;  // polygons
     for (size_t i = 0; i < polygons.size(); ++i) {
-        // The slots that polygons a few steps ahead will read are fetched now, so that lookups
-        // do not wait for memory one after the other; values that their points' entries will
-        // answer need no slot.  (The prefetch stands here, in a function that writes, and
-        // without a branch around it: GCC deletes it otherwise.)
+        // Memory is asked for ahead of need, in two steps, so that lookups do not wait for it
+        // one after the other: the point entries of the polygon twice the distance ahead, then,
+        // for the polygon at the distance, the grid line of each value that its point's entry
+        // will not answer (or the entry again).
+        const size_t far = std::min(i + 2 * kPrefetchAhead, polygons.size() - 1);
+        const int32_t farPoints[4] = {polygons[far].a, polygons[far].b, polygons[far].c, polygons[far].d};
+        for (size_t k = 0; k < 4; ++k) Prefetch(&known.EntryFor(farPoints[k], corners[4 * far + k]));
         const size_t next = std::min(i + kPrefetchAhead, polygons.size() - 1);
         const int32_t nextPoints[4] = {polygons[next].a, polygons[next].b, polygons[next].c, polygons[next].d};
         for (size_t k = 0; k < 4; ++k) {
             const T& value = corners[4 * next + k];
             const auto& entry = known.EntryFor(nextPoints[k], value);
-            const void* first = KnownValues<T>::IndexIn(entry, value) != kNone ? &entry : grid.FirstSlot(value);
-            __builtin_prefetch(first);
+            const void* first = KnownValues<T>::IndexIn(entry, value) != kNone ? &entry : grid.FirstLine(value);
+            Prefetch(first);
         }
 
         const CPolygon& polygon = polygons[i];

@@ -4,6 +4,8 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "mesh/texture_tag.h"
 #include "plugin/sdk/host.h"
@@ -66,52 +68,91 @@ ObjMesh::ObjMesh(HostDocument* document, HostObject& object, bool mergeDuplicate
 
 bool ObjMesh::HasSmoothing() const { return object_.GetTag(host_type::kSmoothingTag) != nullptr; }
 
+std::optional<std::vector<Uv>> ObjMesh::GatherTextureCoordinates() const {
+    const size_t count = polygons_.size();
+    if (count > std::numeric_limits<uint32_t>::max() / 4) return std::nullopt;  // corner indices are 32-bit
+    try {
+        const std::unique_ptr<HostTag> uvSet = TheHost().AllocTag(host_type::kUvTag, static_cast<int32_t>(count));
+        if (!uvSet || static_cast<size_t>(uvSet->GetUvwCount()) < count) return std::nullopt;
+        PrepareUvSet(object_, document_, *uvSet);
+        std::vector<Uv> corners(4 * count);
+        for (size_t i = 0; i < count; ++i) {
+            const UvwCorners c = uvSet->GetUvw(static_cast<int32_t>(i));
+            Uv* corner = &corners[4 * i];
+            corner[0] = Flipped(c.a);
+            corner[1] = Flipped(c.b);
+            corner[2] = Flipped(c.c);
+            corner[3] = Flipped(c.d);
+        }
+        return corners;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::vector<Vector>> ObjMesh::GatherNormals() const {
+    const size_t count = polygons_.size();
+    if (count > std::numeric_limits<uint32_t>::max() / 4) return std::nullopt;
+    try {
+        std::vector<Vector> corners = object_.CreateCornerNormals();
+        if (corners.empty() || corners.size() != 4 * count) return std::nullopt;
+        for (Vector& normal : corners) normal = UnitCornerNormal(normal);
+        return corners;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+template <class T>
+std::optional<CornerTable<T>> ObjMesh::Tabulate(std::vector<T> corners) const {
+    try {
+        if (merge_) return MergeCorners(corners, polygons_, points_.size());
+        return KeepCorners(std::move(corners), polygons_);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
 bool ObjMesh::ExtractTextureCoordinates() {
     uvs_.reset();
-    const size_t count = polygons_.size();
-    if (count > std::numeric_limits<uint32_t>::max() / 4) return false;  // corner indices are 32-bit
-    try {
-        std::vector<Uv> corners;
-        {
-            const std::unique_ptr<HostTag> uvSet = TheHost().AllocTag(host_type::kUvTag, static_cast<int32_t>(count));
-            if (!uvSet || static_cast<size_t>(uvSet->GetUvwCount()) < count) return false;
-            PrepareUvSet(object_, document_, *uvSet);
-            corners.resize(4 * count);
-            for (size_t i = 0; i < count; ++i) {
-                const UvwCorners c = uvSet->GetUvw(static_cast<int32_t>(i));
-                Uv* corner = &corners[4 * i];
-                corner[0] = Flipped(c.a);
-                corner[1] = Flipped(c.b);
-                corner[2] = Flipped(c.c);
-                corner[3] = Flipped(c.d);
-            }
-        }
-        uvs_ = merge_ ? MergeCorners(corners, polygons_, points_.size()) : KeepCorners(std::move(corners), polygons_);
-        return true;
-    } catch (const std::bad_alloc&) {
-        uvs_.reset();
-        return false;
-    }
+    if (auto corners = GatherTextureCoordinates()) uvs_ = Tabulate(std::move(*corners));
+    return uvs_.has_value();
 }
 
 bool ObjMesh::ExtractNormals() {
     normals_.reset();
-    const size_t count = polygons_.size();
-    if (count > std::numeric_limits<uint32_t>::max() / 4) return false;
-    try {
-        std::vector<Vector> corners = object_.CreateCornerNormals();
-        if (corners.empty() || corners.size() != 4 * count) return false;
-        for (Vector& normal : corners) normal = UnitCornerNormal(normal);
-        normals_ = merge_ ? MergeCorners(corners, polygons_, points_.size()) : KeepCorners(std::move(corners), polygons_);
-        return true;
-    } catch (const std::bad_alloc&) {
-        normals_.reset();
-        return false;
-    }
+    if (auto corners = GatherNormals()) normals_ = Tabulate(std::move(*corners));
+    return normals_.has_value();
 }
 
-void ObjMesh::ReleaseValues() {
+void ObjMesh::ExtractCorners(bool withNormals, int32_t threads) {
+    // Below this many polygons a second thread costs more than it saves.
+    constexpr size_t kParallelPolygons = 16384;
+    if (threads < 2 || !merge_ || !withNormals || polygons_.size() < kParallelPolygons) {
+        ExtractTextureCoordinates();
+        if (withNormals) ExtractNormals();
+        return;
+    }
+    uvs_.reset();
+    normals_.reset();
+    std::optional<std::vector<Uv>> uvCorners = GatherTextureCoordinates();
+    std::thread helper;
+    if (uvCorners) {
+        try {
+            helper = std::thread([this, &uvCorners] { uvs_ = Tabulate(std::move(*uvCorners)); });
+        } catch (const std::system_error&) {
+            uvs_ = Tabulate(std::move(*uvCorners));  // no second thread: one after the other
+        }
+    }
+    if (auto normalCorners = GatherNormals()) normals_ = Tabulate(std::move(*normalCorners));
+    if (helper.joinable()) helper.join();
+}
+
+void ObjMesh::ReleaseUvValues() {
     if (uvs_) std::vector<Uv>().swap(uvs_->values);
+}
+
+void ObjMesh::ReleaseNormalValues() {
     if (normals_) std::vector<Vector>().swap(normals_->values);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "mesh/corner_merge.h"
 #include "plugin/sdk/scene.h"
@@ -26,14 +27,25 @@ public:
     // The host's smoothed corner normals at unit length (UnitCornerNormal), merged when asked.
     // False when the host gives no normals (or not four per polygon) or memory runs out.
     bool ExtractNormals();
+    // Both of the above (the normals only when `withNormals`), with the same results.  With
+    // `threads` > 1, merging on and a large mesh, the texture coordinates are merged on a second
+    // thread while the host computes the normals and this one merges them.  Host calls stay on
+    // the caller's thread.
+    void ExtractCorners(bool withNormals, int32_t threads);
 
     // Empty unless the extraction succeeded.
     const std::optional<CornerTable<Uv>>& Uvs() const { return uvs_; }
     const std::optional<CornerTable<Vector>>& Normals() const { return normals_; }
-    // Frees the value lists once they are written; the corner indices stay for the faces.
-    void ReleaseValues();
+    // Free a value list once it is written; the corner indices stay for the faces.
+    void ReleaseUvValues();
+    void ReleaseNormalValues();
 
 private:
+    std::optional<std::vector<Uv>> GatherTextureCoordinates() const;
+    std::optional<std::vector<Vector>> GatherNormals() const;
+    template <class T>
+    std::optional<CornerTable<T>> Tabulate(std::vector<T> corners) const;
+
     HostDocument* document_;
     HostObject& object_;
     bool merge_;

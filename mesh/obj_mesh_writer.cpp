@@ -44,10 +44,12 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     text_->Count(mesh_->Points().size(), "vertices");
 
     ShowStage("uv's", 10);
+    const int32_t threads = formatThreads_ ? *formatThreads_ : host.GetCpuCount();
+    mesh_->ExtractCorners(mesh_->HasSmoothing(), threads);
     ExtractTextureCoordinates();
 
     ShowStage("normals", 40);
-    if (mesh_->HasSmoothing()) ExtractNormals();
+    ExtractNormals();
 
     ShowStage("facets", 70);
     WriteFaceGroups();
@@ -79,20 +81,20 @@ void ObjMeshWriter::ShowStage(const char* stage, int32_t percent) const {
 }
 
 bool ObjMeshWriter::ExtractTextureCoordinates() {
-    if (!mesh_->ExtractTextureCoordinates()) return false;
+    if (!mesh_->Uvs()) return false;
     const std::vector<Uv>& uvs = mesh_->Uvs()->values;
     text_->TextureCoordinates(uvs);
     text_->Count(uvs.size(), "texture coordinates");
-    mesh_->ReleaseValues();
+    mesh_->ReleaseUvValues();
     return true;
 }
 
 bool ObjMeshWriter::ExtractNormals() {
-    if (!mesh_->ExtractNormals()) return false;
+    if (!mesh_->Normals()) return false;
     const std::vector<Vector>& normals = mesh_->Normals()->values;
     text_->Normals(normals);
     text_->Count(normals.size(), "normals");
-    mesh_->ReleaseValues();
+    mesh_->ReleaseNormalValues();
     return true;
 }
 

@@ -33,12 +33,13 @@ public:
     int32_t WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                       HostObject* object, bool mergeDuplicates);
 
-    // How many threads may format the text (default: the host's processor count).
+    // How many threads may merge corners and format the text (default: the host's processor
+    // count).
     void SetFormatThreads(int32_t threads) { formatThreads_ = threads; }
 
 private:
     void ShowStage(const char* stage, int32_t percent) const;
-    // Extract the corner table and write its block; false when the table cannot be had.
+    // Write the block of a corner table that the mesh has extracted; false when it has none.
     bool ExtractTextureCoordinates();
     bool ExtractNormals();
     void WriteFaceGroups();
