@@ -97,9 +97,16 @@ constexpr DigitPairs kDigitPairs;
 
 void WritePair(char* out, uint32_t pair) { std::memcpy(out, kDigitPairs.text + 2 * pair, 2); }
 
+// The number of decimal digits of `value` (1 for 0).
+int DigitCount(uint64_t value) {
+    int count = 1;
+    for (uint64_t limit = 10; count < 20 && value >= limit; limit *= 10) ++count;
+    return count;
+}
+
+// The digits go straight to their place, last pair first.
 char* WriteUnsigned(char* out, uint64_t value) {
-    char digits[20];
-    char* end = digits + sizeof digits;
+    char* const end = out + DigitCount(value);
     char* first = end;
     while (value >= 100) {
         first -= 2;
@@ -107,14 +114,11 @@ char* WriteUnsigned(char* out, uint64_t value) {
         value /= 100;
     }
     if (value >= 10) {
-        first -= 2;
-        WritePair(first, static_cast<uint32_t>(value));
+        WritePair(first - 2, static_cast<uint32_t>(value));
     } else {
-        *--first = static_cast<char>('0' + value);
+        first[-1] = static_cast<char>('0' + value);
     }
-    const size_t length = static_cast<size_t>(end - first);
-    std::memcpy(out, first, length);
-    return out + length;
+    return end;
 }
 
 // Exactly eight digits, leading zeros included, of a value below 10^8.
