@@ -125,11 +125,12 @@ bool ObjMesh::ExtractNormals() {
     return normals_.has_value();
 }
 
-void ObjMesh::ExtractCorners(bool withNormals, int32_t threads) {
+void ObjMesh::ExtractCorners(bool withNormals, int32_t threads, const std::function<void()>& normalsStage) {
     // Below this many polygons a second thread costs more than it saves.
     constexpr size_t kParallelPolygons = 16384;
     if (threads < 2 || !merge_ || !withNormals || polygons_.size() < kParallelPolygons) {
         ExtractTextureCoordinates();
+        normalsStage();
         if (withNormals) ExtractNormals();
         return;
     }
@@ -137,6 +138,13 @@ void ObjMesh::ExtractCorners(bool withNormals, int32_t threads) {
     normals_.reset();
     std::optional<std::vector<Uv>> uvCorners = GatherTextureCoordinates();
     std::thread helper;
+    // Joined however this function is left: the thread uses uvCorners and uvs_.
+    struct Join {
+        std::thread& thread;
+        ~Join() {
+            if (thread.joinable()) thread.join();
+        }
+    } join{helper};
     if (uvCorners) {
         try {
             helper = std::thread([this, &uvCorners] { uvs_ = Tabulate(std::move(*uvCorners)); });
@@ -144,8 +152,8 @@ void ObjMesh::ExtractCorners(bool withNormals, int32_t threads) {
             uvs_ = Tabulate(std::move(*uvCorners));  // no second thread: one after the other
         }
     }
+    normalsStage();
     if (auto normalCorners = GatherNormals()) normals_ = Tabulate(std::move(*normalCorners));
-    if (helper.joinable()) helper.join();
 }
 
 void ObjMesh::ReleaseUvValues() {

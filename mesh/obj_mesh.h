@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -27,11 +28,11 @@ public:
     // The host's smoothed corner normals at unit length (UnitCornerNormal), merged when asked.
     // False when the host gives no normals (or not four per polygon) or memory runs out.
     bool ExtractNormals();
-    // Both of the above (the normals only when `withNormals`), with the same results.  With
-    // `threads` > 1, merging on and a large mesh, the texture coordinates are merged on a second
-    // thread while the host computes the normals and this one merges them.  Host calls stay on
-    // the caller's thread.
-    void ExtractCorners(bool withNormals, int32_t threads);
+    // Both of the above (the normals only when `withNormals`), with the same results;
+    // `normalsStage` is called between the two.  With `threads` > 1, merging on and a large
+    // mesh, the texture coordinates are merged on a second thread while the host computes the
+    // normals and this one merges them.  Host calls stay on the caller's thread.
+    void ExtractCorners(bool withNormals, int32_t threads, const std::function<void()>& normalsStage);
 
     // Empty unless the extraction succeeded.
     const std::optional<CornerTable<Uv>>& Uvs() const { return uvs_; }

@@ -45,10 +45,8 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
 
     ShowStage("uv's", 10);
     const int32_t threads = formatThreads_ ? *formatThreads_ : host.GetCpuCount();
-    mesh_->ExtractCorners(mesh_->HasSmoothing(), threads);
+    mesh_->ExtractCorners(mesh_->HasSmoothing(), threads, [this] { ShowStage("normals", 40); });
     ExtractTextureCoordinates();
-
-    ShowStage("normals", 40);
     ExtractNormals();
 
     ShowStage("facets", 70);
