@@ -71,7 +71,7 @@ uint64_t HashCell(const std::array<int64_t, N>& cell) {
 }
 
 size_t PowerOfTwoAtLeast(size_t n) {
-    size_t size = 1024;
+    size_t size = 8;
     while (size < n) size *= 2;
     return size;
 }

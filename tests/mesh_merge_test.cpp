@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -137,8 +138,56 @@ void CompareOnRandomMeshes() {
     }
 }
 
-TEST(MeshCornerMerge, GivesTheQuadraticSearchsTablesForTextureCoordinates) { CompareOnRandomMeshes<Uv>(); }
-TEST(MeshCornerMerge, GivesTheQuadraticSearchsTablesForNormals) { CompareOnRandomMeshes<Vector>(); }
+Uv FromComponents(const std::array<float, 2>& c) { return {c[0], c[1]}; }
+Vector FromComponents(const std::array<float, 3>& c) { return {c[0], c[1], c[2]}; }
+
+// Thousands of distinct values, so that the grid grows and its groups of slots fill and spill
+// into the next: mostly fresh values spread wide, some repeated exactly or within a few
+// tolerances of an earlier corner, component by component.
+template <class T>
+void CompareOnSpreadMeshes() {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        std::mt19937 random(seed);
+        auto uniform = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+        const size_t count = 1500 + 500 * seed;
+        const auto points = static_cast<int32_t>(count);
+        std::vector<CPolygon> polygons(count);
+        std::vector<T> corners(4 * count);
+        for (size_t i = 0; i < count; ++i) {
+            polygons[i] = {uniform(points), uniform(points), uniform(points), uniform(points)};
+            if (uniform(5) == 0) polygons[i].d = polygons[i].c;
+            for (size_t k = 0; k < 4; ++k) {
+                T value{};
+                const size_t before = 4 * i + k;
+                const int pick = uniform(10);
+                if (pick < 7 || before == 0) {
+                    auto components = Components(value);
+                    for (float& c : components) c = std::uniform_real_distribution<float>(-1000.0f, 1000.0f)(random);
+                    value = FromComponents(components);
+                } else {
+                    value = corners[static_cast<size_t>(uniform(static_cast<int>(before)))];
+                    auto components = Components(value);
+                    static const double kJitter[] = {0.0, 0.0, 0.5e-7, -0.5e-7, 0.9e-7, 1.5e-7, -2e-7};
+                    for (float& c : components) c = static_cast<float>(c + kJitter[uniform(7)] * (pick == 9 ? 1 : 0));
+                    value = FromComponents(components);
+                }
+                corners[4 * i + k] = value;
+            }
+        }
+        SCOPED_TRACE(seed);
+        ExpectSameTables(QuadraticMerge(corners, polygons),
+                         MergeCorners(corners, polygons, static_cast<size_t>(points)));
+    }
+}
+
+TEST(MeshCornerMerge, GivesTheQuadraticSearchsTablesForTextureCoordinates) {
+    CompareOnRandomMeshes<Uv>();
+    CompareOnSpreadMeshes<Uv>();
+}
+TEST(MeshCornerMerge, GivesTheQuadraticSearchsTablesForNormals) {
+    CompareOnRandomMeshes<Vector>();
+    CompareOnSpreadMeshes<Vector>();
+}
 
 struct PairCase {
     const char* what;
