@@ -1,44 +1,45 @@
 #include "selection.h"
 
 #include <algorithm>
+#include <iterator>
 
+// The ranges are kept sorted, apart and not touching, so that a new range finds the ones it
+// meets by binary search; added in ascending order, each goes to the end in constant time.
 void HostSelection::SelectRange(int32_t first, int32_t last) {
     if (first > last) return;
-    std::vector<Range> merged;
-    merged.reserve(ranges_.size() + 1);
-    Range added{first, last};
-    bool placed = false;
-    for (const Range& r : ranges_) {
-        // Ranges that touch or overlap the new one are folded into it.
-        if (static_cast<int64_t>(r.last) + 1 < added.first) {
-            merged.push_back(r);
-        } else if (static_cast<int64_t>(added.last) + 1 < r.first) {
-            if (!placed) {
-                merged.push_back(added);
-                placed = true;
-            }
-            merged.push_back(r);
-        } else {
-            added.first = std::min(added.first, r.first);
-            added.last = std::max(added.last, r.last);
-        }
+    const auto begin = std::lower_bound(ranges_.begin(), ranges_.end(), first, [](const Range& r, int32_t value) {
+        return static_cast<int64_t>(r.last) + 1 < value;
+    });
+    const auto end = std::upper_bound(begin, ranges_.end(), last, [](int32_t value, const Range& r) {
+        return static_cast<int64_t>(value) + 1 < r.first;
+    });
+    if (begin == end) {
+        ranges_.insert(begin, Range{first, last});
+        return;
     }
-    if (!placed) merged.push_back(added);
-    ranges_ = std::move(merged);
+    // Ranges that touch or overlap the new one are folded into it.
+    begin->first = std::min(begin->first, first);
+    begin->last = std::max(std::prev(end)->last, last);
+    ranges_.erase(std::next(begin), end);
 }
 
 void HostSelection::Deselect(int32_t index) {
-    std::vector<Range> kept;
-    kept.reserve(ranges_.size() + 1);
-    for (const Range& r : ranges_) {
-        if (index < r.first || index > r.last) {
-            kept.push_back(r);
-            continue;
-        }
-        if (r.first < index) kept.push_back({r.first, index - 1});
-        if (index < r.last) kept.push_back({index + 1, r.last});
+    auto it = std::upper_bound(ranges_.begin(), ranges_.end(), index,
+                               [](int32_t i, const Range& r) { return i < r.first; });
+    if (it == ranges_.begin()) return;
+    --it;
+    if (index > it->last) return;
+    const Range r = *it;
+    if (r.first == r.last) {
+        ranges_.erase(it);
+    } else if (index == r.first) {
+        it->first = index + 1;
+    } else if (index == r.last) {
+        it->last = index - 1;
+    } else {
+        it->last = index - 1;
+        ranges_.insert(std::next(it), Range{index + 1, r.last});
     }
-    ranges_ = std::move(kept);
 }
 
 void HostSelection::ToggleAll(int32_t first, int32_t last) {
@@ -53,8 +54,24 @@ void HostSelection::ToggleAll(int32_t first, int32_t last) {
     ranges_ = std::move(inverted);
 }
 
+// Both lists are sorted: one pass over the two.
 void HostSelection::Merge(const HostSelection& other) {
-    for (const Range& r : other.ranges_) SelectRange(r.first, r.last);
+    std::vector<Range> merged;
+    merged.reserve(ranges_.size() + other.ranges_.size());
+    auto add = [&merged](const Range& r) {
+        if (!merged.empty() && static_cast<int64_t>(merged.back().last) + 1 >= r.first) {
+            merged.back().last = std::max(merged.back().last, r.last);
+        } else {
+            merged.push_back(r);
+        }
+    };
+    auto a = ranges_.begin();
+    auto b = other.ranges_.begin();
+    while (a != ranges_.end() || b != other.ranges_.end()) {
+        if (b == other.ranges_.end() || (a != ranges_.end() && a->first <= b->first)) add(*a++);
+        else add(*b++);
+    }
+    ranges_ = std::move(merged);
 }
 
 bool HostSelection::IsSelected(int32_t index) const {
