@@ -6,19 +6,6 @@
 
 namespace {
 
-// Host material parameters read by the conversion.
-namespace host_material {
-constexpr int32_t kColour = 2100;
-constexpr int32_t kBrightness = 2101;
-constexpr int32_t kTransparencyBlur = 1120;
-constexpr int32_t kRefraction = 1005;
-constexpr int32_t kReflectionStrength = 2501;
-constexpr int32_t kReflectionBlur = 1130;
-constexpr int32_t kSpecularWidth = 1016;
-constexpr int32_t kSpecularHeight = 1017;
-constexpr int32_t kBumpStrength = 1009;
-}  // namespace host_material
-
 // Channels whose switches choose the renderer material.
 constexpr int32_t kTransparencyChannel = 2;
 constexpr int32_t kReflectionChannel = 3;

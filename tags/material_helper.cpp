@@ -18,15 +18,6 @@ using namespace helper_param;
 namespace type = material_type;
 namespace channel = material_channel;
 
-// Host material parameters that the tag keeps in step.
-namespace host_material {
-constexpr int32_t kColour = 2100;
-constexpr int32_t kBrightness = 2101;
-constexpr int32_t kReflectionStrength = 2501;
-constexpr int32_t kTransparencyFresnel = 1003;
-constexpr int32_t kRefraction = 1005;
-}  // namespace host_material
-
 constexpr int32_t kQuestionString = 1705;
 constexpr const char* kNoPath = "NOPATH";
 
@@ -213,11 +204,7 @@ const ParamTable& MyMaterialHelper::Defaults() {
 }
 
 const ParamContainer& MyMaterialHelper::DefaultValues() {
-    static const ParamContainer values = [] {
-        ParamContainer container;
-        WriteDefaults(container, Defaults());
-        return container;
-    }();
+    static const ParamContainer values = DefaultsContainer(Defaults());
     return values;
 }
 

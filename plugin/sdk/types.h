@@ -53,6 +53,20 @@ inline constexpr int32_t kChannelTexture = 1002;  // channel container: texture 
 inline constexpr int32_t kChannelFolder = 1017;   // channel container: folder of the texture
 }  // namespace host_param
 
+// Parameters of the standard host material.
+namespace host_material {
+inline constexpr int32_t kColour = 2100;
+inline constexpr int32_t kBrightness = 2101;        // factor applied to the colour
+inline constexpr int32_t kTransparencyFresnel = 1003;
+inline constexpr int32_t kRefraction = 1005;
+inline constexpr int32_t kBumpStrength = 1009;
+inline constexpr int32_t kSpecularWidth = 1016;
+inline constexpr int32_t kSpecularHeight = 1017;
+inline constexpr int32_t kTransparencyBlur = 1120;
+inline constexpr int32_t kReflectionBlur = 1130;
+inline constexpr int32_t kReflectionStrength = 2501;
+}  // namespace host_material
+
 // Texture projections of the texture tag (parameter 1011).
 namespace projection {
 inline constexpr int32_t kSpherical = 0;
