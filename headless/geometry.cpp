@@ -243,6 +243,8 @@ std::vector<Vector> HlObject::CreateCornerNormals() const {
     if (!smoothing) return {};
     const double degrees = smoothing->Data().Get<float>(host_param::kSmoothingAngle, 80.0f);
     const double limit = degrees * (3.14159265358979323846 / 180.0) + 1e-9;
+    // acos(cosine) <= limit, without an acos per pair: acos falls from pi to 0 over [-1, 1].
+    const double minCosine = limit >= 3.14159265358979323846 ? -2.0 : limit < 0 ? 2.0 : std::cos(limit);
 
     const int32_t pointCount = GetPointCount();
     const size_t polygonCount = polygons_.size();
@@ -286,7 +288,7 @@ std::vector<Vector> HlObject::CreateCornerNormals() const {
             if (other != polygon) {
                 if (degenerate || (n.x == 0 && n.y == 0 && n.z == 0)) continue;
                 const double cosine = std::clamp(own.x * n.x + own.y * n.y + own.z * n.z, -1.0, 1.0);
-                if (!(std::acos(cosine) <= limit)) continue;
+                if (!(cosine >= minCosine)) continue;
             }
             sum.x += n.x;
             sum.y += n.y;
