@@ -117,6 +117,20 @@ TEST_F(GeometryTest, StaticMeshesAreWrittenOnceUnlessSharingIsOff) {
     EXPECT_EQ(Texts(2, "mesh_name"), std::vector<std::string>{"room-0_frame2"});
 }
 
+// A mesh file that cannot be written is reported, and the export goes on with the next object.
+TEST_F(GeometryTest, AnUnwritableMeshFileDoesNotStopTheOthers) {
+    LoadDocument("{\"objects\": [" + Polygon("Blocked") + ", " + Polygon("Free") + "]}");
+    fs::create_directories(NativePath("models.room/room-0.obj"));  // a directory where the file goes
+    Export(0, 0);
+    const std::vector<std::string>& console = host_.Console();
+    EXPECT_NE(std::find(console.begin(), console.end(),
+                        "* Error: the mesh file could not be written: " +
+                            host_.Files().ToHost(NativePath("models.room/room-0.obj")).Str()),
+              console.end());
+    EXPECT_TRUE(MeshFile("room-1"));
+    EXPECT_EQ(Texts(0, "mesh_name"), (std::vector<std::string>{"room-0", "room-1"}));
+}
+
 TEST_F(GeometryTest, EqualFirstAndLastFrameMeanNoAnimation) {
     LoadDocument("{\"objects\": [" +
                  Polygon("Anim", R"(, "tags": [{"type": "AnimationTag", "params": {"70001": 3, "70002": 3}}])") + "]}");
