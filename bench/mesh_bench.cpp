@@ -93,7 +93,7 @@ void BM_WriteMesh(benchmark::State& state) {
         const double before = ResetPeakMemory();
         state.ResumeTiming();
         ObjMeshWriter writer;
-        writer.SetFormatThreads(static_cast<int32_t>(state.range(2)));
+        writer.SetThreads(static_cast<int32_t>(state.range(2)));
         if (!writer.WriteMesh(host.Document(), hostDirectory, "grid.obj", grid, merge)) state.SkipWithError("not written");
         state.PauseTiming();
         peak = std::max(peak, StatusMegabytes("VmHWM:") - before);

@@ -19,8 +19,8 @@ constexpr double kReach = kMergeTolerance * kCellScale * 1.01;
 // values exactly equal to them, which share their cell.
 constexpr double kCellLimit = 4611686018427387904.0;  // 2^62
 
-// Asks for the cache line at `address` without waiting for it.  (An asm statement: GCC drops
-// __builtin_prefetch in some of the loops below.)
+// Asks for the cache line at `address` without waiting for it.  (An asm statement: GCC drops a
+// __builtin_prefetch that stands behind a branch.)
 inline void Prefetch(const void* address) {
 #if defined(__x86_64__) || defined(__i386__)
     asm volatile("prefetcht0 %0" : : "m"(*static_cast<const char*>(address)));

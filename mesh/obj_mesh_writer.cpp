@@ -33,7 +33,8 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
         ReportUnwritable(path);
         return 0;
     }
-    text_.emplace(*file_, formatThreads_ ? *formatThreads_ : host.GetCpuCount());
+    const int32_t threads = threads_ ? *threads_ : host.GetCpuCount();
+    text_.emplace(*file_, threads);
 
     const std::string name = object->GetName().Str();
     text_->Header(std::string("Wavefront .obj - exported by ") + kVersionLine, kCredit);
@@ -44,7 +45,6 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     text_->Count(mesh_->Points().size(), "vertices");
 
     ShowStage("uv's", 10);
-    const int32_t threads = formatThreads_ ? *formatThreads_ : host.GetCpuCount();
     mesh_->ExtractCorners(mesh_->HasSmoothing(), threads, [this] { ShowStage("normals", 40); });
     ExtractTextureCoordinates();
     ExtractNormals();

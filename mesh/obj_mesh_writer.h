@@ -35,7 +35,7 @@ public:
 
     // How many threads may merge corners and format the text (default: the host's processor
     // count).
-    void SetFormatThreads(int32_t threads) { formatThreads_ = threads; }
+    void SetThreads(int32_t threads) { threads_ = threads; }
 
 private:
     void ShowStage(const char* stage, int32_t percent) const;
@@ -49,5 +49,5 @@ private:
     std::optional<ObjMesh> mesh_;
     std::unique_ptr<HostFile> file_;
     std::optional<ObjTextWriter> text_;
-    std::optional<int32_t> formatThreads_;
+    std::optional<int32_t> threads_;
 };

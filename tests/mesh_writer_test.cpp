@@ -184,7 +184,7 @@ TEST_F(MeshWriter, TwoThreadsWriteTheSameBytesAsOne) {
         std::string texts[2];
         for (int32_t threads : {1, 2}) {
             ObjMeshWriter writer;
-            writer.SetFormatThreads(threads);
+            writer.SetThreads(threads);
             ASSERT_EQ(writer.WriteMesh(host_.Document(), HostPath("models.room"), "grid.obj", grid, merge), 1);
             texts[threads - 1] = Written("grid.obj");
         }
