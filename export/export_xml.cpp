@@ -125,11 +125,9 @@ int32_t ExportXML::ExportScene() {
             if (tag->GetType() == plugin_id::kMaterialHelper) helperTags.push_back(tag);
         }
     }
-    std::vector<HostTag*> exportedTags;
+    std::unordered_set<const HostTag*> exportedTags;
     for (HostTag* tag : helperTags) {
-        if (std::find(exportedTags.begin(), exportedTags.end(), tag) == exportedTags.end()) {
-            ExportHelperMaterial(document, helperTags, exportedTags, tag, scene, false);
-        }
+        if (!exportedTags.contains(tag)) ExportHelperMaterial(document, helperTags, exportedTags, tag, scene, false);
     }
 
     host.StatusSetBar(80);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -58,8 +59,11 @@ public:
     // once before the model walk so that instances do not walk the tree each.
     void CountMeshNumbers();
     void WriteDefaultMaterials(TiXmlElement& parent, bool clayMode);
+    // Writes the tag's material (and a blend's components first) unless the tag is in
+    // `exportedTags`, to which it is added; a set, so that a scene of many tags stays linear.
     bool ExportHelperMaterial(HostDocument* document, const std::vector<HostTag*>& helperTags,
-                              std::vector<HostTag*>& exportedTags, HostTag* tag, TiXmlElement& parent, bool preview);
+                              std::unordered_set<const HostTag*>& exportedTags, HostTag* tag, TiXmlElement& parent,
+                              bool preview);
     // Per-type material writers: each appends its type element to the "material" element.
     bool WriteDiffuse(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);
     bool WriteOrenNayar(HostDocument* document, const ParamContainer& tagData, TiXmlElement& material);

@@ -35,7 +35,7 @@ bool ExportXML::WriteMaterialLibrary(const MaterialLibraryRecord& record) {
 
     host.StatusSetText("Export Materials");
     const std::vector<HostTag*> helperTags = CollectHelperTags(*document);
-    std::vector<HostTag*> exportedTags;
+    std::unordered_set<const HostTag*> exportedTags;
     ExportHelperMaterial(document, helperTags, exportedTags, record.tag, root, record.preview);
 
     HostFilename fileName = record.file.GetFile();

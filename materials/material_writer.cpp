@@ -91,10 +91,10 @@ void ExportXML::WriteDefaultMaterials(TiXmlElement& parent, bool clay) {
 }
 
 bool ExportXML::ExportHelperMaterial(HostDocument* doc, const std::vector<HostTag*>& helperTags,
-                                     std::vector<HostTag*>& exportedTags, HostTag* tag, TiXmlElement& parent,
-                                     bool preview) {
+                                     std::unordered_set<const HostTag*>& exportedTags, HostTag* tag,
+                                     TiXmlElement& parent, bool preview) {
     if (!tag) return false;
-    if (Contains(exportedTags, tag)) return true;
+    if (exportedTags.contains(tag)) return true;
     const ParamContainer data = tag->GetData();
     const int32_t materialType = data.Get<int32_t>(kType, type::kDiffuse);
 
@@ -120,6 +120,6 @@ bool ExportXML::ExportHelperMaterial(HostDocument* doc, const std::vector<HostTa
         TiXmlElement& material = AppendMaterial(parent, MaterialName(doc, data, preview));
         if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(doc, data, material);
     }
-    exportedTags.push_back(tag);
+    exportedTags.insert(tag);
     return true;
 }
