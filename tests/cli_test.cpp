@@ -1,21 +1,21 @@
 // The `vexlor` command end to end: a private copy of the plug-ins folder per test, so that the
 // stored renderer location and run.cmd stay apart.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
+
+#include "tests/command_support.h"
+#include "tests/module_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string output;  // stdout and stderr
-};
+using testing_support::HostPathOf;
+using testing_support::ReadText;
+using Result = testing_support::CommandResult;
 
 class CliTest : public testing::Test {
 protected:
@@ -31,30 +31,11 @@ protected:
     void TearDown() override { fs::remove_all(root_); }
 
     Result Run(const std::string& arguments) {
-        const std::string command = std::string(VEXLOR_CLI) + " --plugins " + (root_ / "plugins").string() + " " +
-                                    arguments + " 2>&1";
-        Result result;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (!pipe) return result;
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-        const int raw = pclose(pipe);
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return result;
+        return testing_support::RunCommand(std::string(VEXLOR_CLI) + " --plugins " + (root_ / "plugins").string() +
+                                           " " + arguments + " 2>&1");
     }
-    static std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
+    static std::string Read(const fs::path& path) { return ReadText(path.string()); }
     std::string Example() const { return std::string(VEXLOR_SOURCE_DIR) + "/examples/room.json"; }
-    std::string HostPath(const fs::path& path) const {
-        std::string text = "Z:" + path.string();
-        for (char& c : text) {
-            if (c == '/') c = '\\';
-        }
-        return text;
-    }
 
     fs::path root_;
 };
@@ -68,10 +49,10 @@ TEST_F(CliTest, ExportWritesTheFramesAndTheRunScript) {
     EXPECT_TRUE(fs::exists(root_ / "x" / "room_frame1.ovs"));
     const std::string expected = "@echo off\ncd /d \"Z:\\opt\\r\"\n"
                                  "echo Rendering frame 0...\nstart /wait /min orvane_console.exe \"" +
-                                 HostPath(root_ / "x" / "room_frame0.ovs") +
+                                 HostPathOf(root_ / "x" / "room_frame0.ovs") +
                                  "\"\necho Done!\necho ------------------\n"
                                  "echo Rendering frame 1...\nstart /wait /min orvane_console.exe \"" +
-                                 HostPath(root_ / "x" / "room_frame1.ovs") +
+                                 HostPathOf(root_ / "x" / "room_frame1.ovs") +
                                  "\"\necho Done!\necho ------------------\n";
     EXPECT_EQ(Read(root_ / "plugins" / "run.cmd"), expected);
     const size_t listed = r.output.find("Files written:\n");
@@ -182,7 +163,7 @@ TEST_F(CliTest, PreviewWritesTheLibraryAndReplacesTheRunScript) {
     EXPECT_EQ(image.parent_path(), root_ / "plugins" / "preview" / "renders");
     EXPECT_EQ(Read(root_ / "plugins" / "run.cmd"),
               "@echo off\ncd /d \"Z:\\opt\\r\"\nstart /min /belownormal orvane_console.exe \"" +
-                  HostPath(root_ / "plugins" / "preview" / "preview.ovs") + "\" -o \"" + HostPath(image) +
+                  HostPathOf(root_ / "plugins" / "preview" / "preview.ovs") + "\" -o \"" + HostPathOf(image) +
                   "\" -haltspp 75\n");
     const std::string library = Read(root_ / "plugins" / "preview" / "preview.ovm");
     EXPECT_NE(library.find("<name>previewMat</name>\n        <diffuse_transmitter>"), std::string::npos) << library;

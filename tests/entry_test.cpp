@@ -10,6 +10,7 @@
 
 #include "headless/host.h"
 #include "headless/module_loader.h"
+#include "tests/command_support.h"
 
 namespace {
 
@@ -168,14 +169,10 @@ TEST_F(RawEntry, ResourcesThatDoNotLoadAnswerMinusOne) {
 
 TEST(ModuleLibrary, ExportsOnlyTheEntryPoint) {
     const std::string library = std::string(VEXLOR_PLUGIN_DIR) + "/vexlor.so";
-    const std::string command = "nm -D --defined-only " + library + " | awk '{print $3}' | grep -v '^$'";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string symbols;
-    char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) symbols += buffer;
-    pclose(pipe);
-    EXPECT_EQ(symbols, "c4d_main\n");
+    const testing_support::CommandResult symbols =
+        testing_support::RunCommand("nm -D --defined-only " + library + " | awk '{print $3}' | grep -v '^$'");
+    ASSERT_NE(symbols.status, -1);
+    EXPECT_EQ(symbols.output, "c4d_main\n");
 }
 
 }  // namespace

@@ -1,36 +1,21 @@
 // `vexlor export-ovm` and `vexlor import-ovm` end to end, in a scratch copy of the example
 // libraries and their document.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "tests/command_support.h"
+#include "tests/module_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string text;  // stdout and stderr
-};
+using testing_support::HostPathOf;
+using Outcome = testing_support::CommandResult;
 
-std::string FileText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// A path of this machine as the host names it: "Z:" and backslashes.
-std::string HostPath(const fs::path& path) {
-    std::string text = "Z:" + path.string();
-    std::replace(text.begin(), text.end(), '/', '\\');
-    return text;
-}
+std::string FileText(const fs::path& path) { return testing_support::ReadText(path.string()); }
 
 class LibraryCli : public testing::Test {
 protected:
@@ -45,19 +30,11 @@ protected:
 
     // Runs vexlor in the scratch directory with the built plug-ins folder.
     Outcome Vexlor(const std::string& arguments) const {
-        const std::string command = "cd " + dir_.string() + " && " + VEXLOR_CLI + " --plugins " + VEXLOR_PLUGIN_DIR +
-                                    " " + arguments + " 2>&1";
-        Outcome outcome;
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char chunk[4096];
-            for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) outcome.text.append(chunk, n);
-            const int raw = pclose(pipe);
-            outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        }
-        return outcome;
+        return testing_support::RunCommand("cd " + dir_.string() + " && " + VEXLOR_CLI + " --plugins " +
+                                           VEXLOR_PLUGIN_DIR + " " + arguments + " 2>&1");
     }
     bool Says(const Outcome& outcome, const std::string& text) const {
-        return outcome.text.find(text) != std::string::npos;
+        return outcome.output.find(text) != std::string::npos;
     }
 
     fs::path dir_;
@@ -65,19 +42,19 @@ protected:
 
 TEST_F(LibraryCli, ExportImportAndExportAgainGiveTheSameLibrary) {
     Outcome exported = Vexlor("export-ovm materials.json --object blend_nested -o out/mix.xml");
-    ASSERT_EQ(exported.status, 0) << exported.text;
-    EXPECT_TRUE(Says(exported, "Files written:\n  " + (dir_ / "out" / "mix.ovm").string())) << exported.text;
+    ASSERT_EQ(exported.status, 0) << exported.output;
+    EXPECT_TRUE(Says(exported, "Files written:\n  " + (dir_ / "out" / "mix.ovm").string())) << exported.output;
     EXPECT_TRUE(Says(exported, "* Exporting OVM..."));
 
     Outcome imported = Vexlor("import-ovm empty.json out/mix.ovm -o imported.json");
-    ASSERT_EQ(imported.status, 0) << imported.text;
+    ASSERT_EQ(imported.status, 0) << imported.output;
     EXPECT_TRUE(Says(imported, "Loaded texture: "));
     EXPECT_TRUE(Says(imported, "Wrote imported.json"));
     const std::string document = FileText(dir_ / "imported.json");
     EXPECT_NE(document.find("\"Imported Materials\""), std::string::npos);
 
     Outcome again = Vexlor("-q export-ovm imported.json --object Nested -o out/again.ovm");
-    ASSERT_EQ(again.status, 0) << again.text;
+    ASSERT_EQ(again.status, 0) << again.output;
     const std::string first = FileText(dir_ / "out" / "mix.ovm");
     std::string second = FileText(dir_ / "out" / "again.ovm");
     // The one number that went through the medium gain's division.
@@ -93,13 +70,13 @@ TEST_F(LibraryCli, TagNumberAndTextureCopies) {
         {"type": "MyMaterialHelper", "params": {"1001": {"material": "A"}}},
         {"type": "MyMaterialHelper", "params": {"1001": {"material": "B"}, "1002": 1101}}]}]})";
     Outcome second = Vexlor("-q export-ovm two.json --object N --tag 1 -o b.ovm");
-    ASSERT_EQ(second.status, 0) << second.text;
+    ASSERT_EQ(second.status, 0) << second.output;
     EXPECT_NE(FileText(dir_ / "b.ovm").find("<name>B</name>\n        <oren_nayar>"), std::string::npos);
 
     Outcome copied = Vexlor("-q export-ovm two.json --object N -o a.ovm --copy-textures");
-    ASSERT_EQ(copied.status, 0) << copied.text;
+    ASSERT_EQ(copied.status, 0) << copied.output;
     EXPECT_TRUE(fs::exists(dir_ / "textures.a" / "A.paint.png"));
-    EXPECT_TRUE(Says(copied, (dir_ / "textures.a" / "A.paint.png").string())) << copied.text;
+    EXPECT_TRUE(Says(copied, (dir_ / "textures.a" / "A.paint.png").string())) << copied.output;
     EXPECT_NE(FileText(dir_ / "a.ovm").find("<path>textures.a\\A.paint.png</path>"), std::string::npos);
 }
 
@@ -115,14 +92,14 @@ TEST_F(LibraryCli, RefusedInputsGiveStatusTwoWithAMessage) {
         {"export-ovm materials.json --object diffuse --tag 1 -o x.ovm", "object \"diffuse\" has no material tag number 1"},
         {"export-ovm empty.json --object diffuse -o x.ovm --tag -1", "--tag"},
         {"import-ovm empty.json broken.ovm -o x.json",
-         "Material library not imported: " + HostPath(dir_ / "broken.ovm") + ": line 1: "},
+         "Material library not imported: " + HostPathOf(dir_ / "broken.ovm") + ": line 1: "},
         {"import-ovm empty.json library.xml -o x.json", "not imported (the file name does not end in .ovm)"},
         {"import-ovm empty.json missing.ovm -o x.json", "missing.ovm"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = Vexlor(c.arguments);
-        EXPECT_EQ(outcome.status, 2) << c.arguments << "\n" << outcome.text;
-        EXPECT_TRUE(Says(outcome, c.message)) << c.arguments << "\n" << outcome.text;
+        EXPECT_EQ(outcome.status, 2) << c.arguments << "\n" << outcome.output;
+        EXPECT_TRUE(Says(outcome, c.message)) << c.arguments << "\n" << outcome.output;
     }
     EXPECT_FALSE(fs::exists(dir_ / "x.json"));
     EXPECT_FALSE(fs::exists(dir_ / "x.ovm"));
@@ -131,8 +108,8 @@ TEST_F(LibraryCli, RefusedInputsGiveStatusTwoWithAMessage) {
 TEST_F(LibraryCli, ImportingAgainWarnsOfRepeatedNames) {
     ASSERT_EQ(Vexlor("-q import-ovm empty.json blend.ovm -o once.json").status, 0);
     const Outcome twice = Vexlor("-q import-ovm once.json blend.ovm -o twice.json");
-    EXPECT_EQ(twice.status, 0) << twice.text;
-    EXPECT_TRUE(Says(twice, "warning: more than one material is named \"Mix\"")) << twice.text;
+    EXPECT_EQ(twice.status, 0) << twice.output;
+    EXPECT_TRUE(Says(twice, "warning: more than one material is named \"Mix\"")) << twice.output;
     EXPECT_TRUE(fs::exists(dir_ / "twice.json"));
 }
 
@@ -140,7 +117,7 @@ TEST_F(LibraryCli, Help) {
     for (const char* command : {"export-ovm", "import-ovm"}) {
         const Outcome help = Vexlor(std::string(command) + " --help");
         EXPECT_EQ(help.status, 0) << command;
-        EXPECT_TRUE(Says(help, "Usage:")) << help.text;
+        EXPECT_TRUE(Says(help, "Usage:")) << help.output;
     }
 }
 

@@ -1,0 +1,20 @@
+// Running programs from tests: the `vexlor` command, `nm`.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace testing_support {
+
+struct CommandResult {
+    int status = -1;     // the exit status; -1 when the command could not run or was killed
+    std::string output;  // what it wrote to stdout (add "2>&1" to the command for stderr too)
+};
+
+// Runs a shell command and collects its output.
+CommandResult RunCommand(const std::string& command);
+
+// A path of this machine as the host names it: "Z:" and backslashes.
+std::string HostPathOf(const std::filesystem::path& path);
+
+}  // namespace testing_support
