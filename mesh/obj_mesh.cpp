@@ -137,17 +137,11 @@ void ObjMesh::ExtractCorners(bool withNormals, int32_t threads, const std::funct
     uvs_.reset();
     normals_.reset();
     std::optional<std::vector<Uv>> uvCorners = GatherTextureCoordinates();
-    std::thread helper;
-    // Joined however this function is left: the thread uses uvCorners and uvs_.
-    struct Join {
-        std::thread& thread;
-        ~Join() {
-            if (thread.joinable()) thread.join();
-        }
-    } join{helper};
+    // Joined however this function is left, before uvCorners goes: the thread uses it and uvs_.
+    std::jthread helper;
     if (uvCorners) {
         try {
-            helper = std::thread([this, &uvCorners] { uvs_ = Tabulate(std::move(*uvCorners)); });
+            helper = std::jthread([this, &uvCorners] { uvs_ = Tabulate(std::move(*uvCorners)); });
         } catch (const std::system_error&) {
             uvs_ = Tabulate(std::move(*uvCorners));  // no second thread: one after the other
         }
