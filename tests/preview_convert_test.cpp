@@ -59,6 +59,22 @@ TEST_F(PreviewDialogTest, RendersWithTheDefaultPresetAndReplacesTheExportScript)
     ASSERT_EQ(host_.Files().ExecutedFiles().size(), 1u);
 }
 
+// A run script that cannot be written is reported and not run; the library is still written
+// and the dialog closes as after any press of the render button.
+TEST_F(PreviewDialogTest, UnwritableScriptIsReportedAndNotRun) {
+    LoadDocument(R"({"materials": [{"name": "Wood"}], "objects": [{"type": "null", "name": "N", "tags": [
+                     {"type": "MyMaterialHelper", "params": {"1001": {"material": "Wood"}}}]}]})");
+    std::filesystem::create_directories(ModuleFile("run.cmd"));  // a directory where the script goes
+    Script(json::array({{{"file", "C:\\R"}}, {{"dialog", 10017}, {"press", 1675}}}));
+    OpenPreviewDialog("C:\\img\\shot.png", host_.Document()->SearchObject("N")->GetFirstTag());
+    ASSERT_NE(host_.Ui().LastDialog(), nullptr);
+    EXPECT_TRUE(host_.Ui().LastDialog()->Result());
+    EXPECT_NE(ConsoleText().find("* Error: the run script could not be written: "), std::string::npos)
+        << ConsoleText();
+    EXPECT_TRUE(host_.Files().ExecutedFiles().empty());
+    EXPECT_NE(ReadText(ModuleFile("preview/preview.ovm")).find("<name>previewMat</name>"), std::string::npos);
+}
+
 TEST_F(PreviewDialogTest, CancelWritesNothing) {
     LoadDocument(R"({"objects": []})");
     Script(json::array({{{"file", "C:\\R"}}, {{"dialog", 10017}, {"set", {{"1668", 1669}}}, {"press", 1676}}}));
