@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "export/frame_loop.h"
-#include "headless/host.h"
+#include "headless/host/host.h"
 
 namespace {
 

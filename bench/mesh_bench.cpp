@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "headless/host.h"
+#include "headless/host/host.h"
 #include "mesh/corner_merge.h"
 #include "mesh/obj_mesh.h"
 #include "mesh/obj_mesh_writer.h"

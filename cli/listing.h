@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "headless/host.h"
+#include "headless/host/host.h"
 
 namespace cli {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <iostream>
 
-#include "headless/document_json.h"
-#include "headless/files.h"
-#include "plugin/sdk/types.h"
+#include "headless/files/files.h"
+#include "headless/json/document_json.h"
+#include "sdk/types.h"
 
 namespace cli {
 

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "headless/document_json.h"
+#include "headless/json/document_json.h"
 
 namespace cli {
 

@@ -8,8 +8,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "headless/host.h"
-#include "headless/module_loader.h"
+#include "headless/host/host.h"
+#include "headless/host/module_loader.h"
 
 namespace cli {
 

@@ -2,10 +2,10 @@
 #include <array>
 #include <cmath>
 
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
 #include "export/scene_text.h"
-#include "export/xml.h"
 #include "tags/camera_tag.h"
 
 using namespace camera_param;

@@ -1,10 +1,10 @@
 // The environment element: background, sky or environment map.
+#include "core/format.h"
+#include "core/paths.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/paths.h"
 #include "export/scene_math.h"
 #include "export/scene_text.h"
-#include "export/xml.h"
 #include "tags/render_settings.h"
 
 using namespace settings_param;

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "export/format.h"
-#include "export/ids.h"
-#include "export/scene_walk.h"
-#include "export/xml.h"
+#include "core/format.h"
+#include "core/ids.h"
+#include "core/scene_walk.h"
+#include "core/xml.h"
 
 HostFilename FrameFileName(const HostFilename& baseName, int32_t frame, const char* suffix) {
     // The suffix is appended, not set: a base name with a dot of its own ("my.scene") keeps

@@ -13,7 +13,7 @@
 
 #include <tinyxml.h>
 
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 class ExportXML : public Thread {
 public:

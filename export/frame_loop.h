@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 struct ExportOptions {
     bool foregroundAlpha = false;

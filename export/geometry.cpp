@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/format.h"
+#include "core/ids.h"
+#include "core/scene_walk.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/ids.h"
-#include "export/scene_walk.h"
 #include "mesh/obj_mesh_writer.h"
 
 namespace {

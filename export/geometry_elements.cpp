@@ -1,8 +1,8 @@
 // The geometry elements: "mesh", "model", "exit_portal", "plane" and "sphere".
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
 #include "export/scene_text.h"
-#include "export/xml.h"
 #include "mesh/texture_tag.h"
 
 namespace {

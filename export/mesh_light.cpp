@@ -1,11 +1,11 @@
 // The "meshlight" element of a polygon object with a light tag: an emitting surface, placed
 // like a model of the object, with its emission spectrum, then an IES profile or a
 // luminous-efficacy scaling, and the light texture of the object's material.
+#include "core/format.h"
+#include "core/ids.h"
+#include "core/paths.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/ids.h"
-#include "export/paths.h"
-#include "export/xml.h"
 #include "tags/light_tag.h"
 
 using namespace light_param;

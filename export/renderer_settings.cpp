@@ -2,9 +2,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/xml.h"
 #include "tags/render_settings.h"
 
 using namespace settings_param;

@@ -1,8 +1,8 @@
 // Matrix and vector helpers of the scene writers, in the host's 32-bit floats.
 #pragma once
 
-#include "plugin/sdk/math.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/math.h"
+#include "sdk/scene.h"
 
 Matrix IdentityMatrix();
 // The inverse of a host matrix, offset included; the identity when the axis part is singular

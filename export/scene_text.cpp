@@ -1,6 +1,6 @@
 #include "export/scene_text.h"
 
-#include "export/format.h"
+#include "core/format.h"
 #include "export/scene_math.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // and y: the host's vertical y axis is the scene's third axis.
 #pragma once
 
-#include "plugin/sdk/hoststring.h"
-#include "plugin/sdk/math.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/hoststring.h"
+#include "sdk/math.h"
+#include "sdk/scene.h"
 
 // "x z y" of a host point times the scene scale (each product rounded to a float).
 HostString FormatScenePosition(Vector p, float sceneScale, int digits);

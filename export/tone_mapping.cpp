@@ -1,7 +1,7 @@
 // The "tonemapping" element.
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/xml.h"
 #include "tags/camera_tag.h"
 
 using namespace camera_param;

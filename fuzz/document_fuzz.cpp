@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "headless/document_json.h"
+#include "headless/json/document_json.h"
 
 namespace {
 

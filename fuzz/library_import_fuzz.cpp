@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "export/ids.h"
-#include "headless/host.h"
+#include "core/ids.h"
+#include "headless/host/host.h"
 #include "materials/library_import.h"
 #include "tags/material_helper.h"
 

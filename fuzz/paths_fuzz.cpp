@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "export/paths.h"
+#include "core/paths.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);

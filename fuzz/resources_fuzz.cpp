@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "headless/resources.h"
+#include "headless/resources/resources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "headless/files.h"
+#include "headless/files/files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "headless/json_text.h"
-#include "headless/ui.h"
+#include "headless/json/json_text.h"
+#include "headless/ui/ui.h"
 
 namespace {
 

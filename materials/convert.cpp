@@ -1,8 +1,8 @@
 #include "materials/convert.h"
 
-#include "export/ids.h"
+#include "core/ids.h"
 #include "plugin/commands.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // first approximation of the host material's settings.
 #pragma once
 
-#include "plugin/sdk/container.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/container.h"
+#include "sdk/scene.h"
 
 // The helper tag's parameters for a host material, starting from `defaults`.
 ParamContainer ConvertedParameters(HostMaterial& material, ParamContainer defaults);

@@ -1,9 +1,9 @@
 // The material library (".ovm"): one material helper tag's material with what it depends on
 // (blend components, media), beside the null material.
+#include "core/ids.h"
+#include "core/scene_walk.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/ids.h"
-#include "export/scene_walk.h"
-#include "export/xml.h"
 
 std::vector<HostTag*> ExportXML::CollectHelperTags(HostDocument& doc) {
     std::vector<HostObject*> visible;

@@ -1,9 +1,9 @@
 // The "Import .ovm" command and the import of a library's materials, with blend components.
 #include "materials/library_import.h"
 
-#include "export/ids.h"
+#include "core/ids.h"
+#include "core/xml_guard.h"
 #include "materials/library_values.h"
-#include "materials/xml_guard.h"
 #include "plugin/commands.h"
 #include "tags/material_helper.h"
 

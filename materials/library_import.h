@@ -13,7 +13,7 @@
 
 #include <tinyxml.h>
 
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 // The object that holds the imported materials' nulls.
 inline constexpr const char* kImportHolderName = "Imported Materials";
@@ -40,7 +40,7 @@ std::optional<Vector> ParseColourText(const HostString& text, float* gain = null
 
 // Imports a library's text, read from `file`, into the document (the holder is found or
 // made, and the host told of the change).  False, with a console line naming the file, when
-// the text is refused: not plain XML within the limits of materials/xml_guard.h, no
+// the text is refused: not plain XML within the limits of core/xml_guard.h, no
 // "scenedata" root, or too many materials.
 bool ImportMaterialLibrary(HostDocument& document, const HostFilename& file, const std::string& text);
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "export/paths.h"
+#include "core/paths.h"
 #include "materials/library_import.h"
 #include "materials/library_values.h"
 #include "tags/material_helper.h"

@@ -9,8 +9,8 @@
 
 #include <tinyxml.h>
 
-#include "plugin/sdk/container.h"
-#include "plugin/sdk/hoststring.h"
+#include "sdk/container.h"
+#include "sdk/hoststring.h"
 
 // The first child element of the name, or null.
 const TiXmlElement* Child(const TiXmlElement* parent, const char* name);

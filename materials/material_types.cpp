@@ -1,7 +1,7 @@
 // The type elements of renderer materials: one writer per material type of the helper tag.
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/xml.h"
 #include "materials/medium_name.h"
 #include "mesh/texture_tag.h"
 #include "tags/material_helper.h"

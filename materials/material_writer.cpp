@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/xml.h"
 #include "mesh/texture_tag.h"
 #include "tags/material_helper.h"
 

@@ -2,9 +2,9 @@
 // material encloses.
 #include "materials/medium_name.h"
 
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/xml.h"
 #include "tags/material_helper.h"
 
 namespace {

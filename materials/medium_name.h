@@ -2,9 +2,9 @@
 // "internal_medium_name" and the medium's "name" are both this text.
 #pragma once
 
-#include "plugin/sdk/container.h"
-#include "plugin/sdk/hoststring.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/container.h"
+#include "sdk/hoststring.h"
+#include "sdk/scene.h"
 
 // "Med" followed by the name of the host material that the helper tag's parameter 1001 links,
 // unchanged (blanks kept); "Med" followed by "MATERIAL LINK NOT SET!" when the link is empty

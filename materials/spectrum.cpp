@@ -2,9 +2,9 @@
 // appends one spectrum element as the last child of the wrapper element its caller made.
 #include <string>
 
+#include "core/format.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/xml.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // is copied beside the file being written, named after its material.
 #include <algorithm>
 
+#include "core/format.h"
+#include "core/paths.h"
+#include "core/xml.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "export/paths.h"
-#include "export/xml.h"
 #include "tags/material_helper.h"
 
 namespace {

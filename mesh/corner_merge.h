@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "plugin/sdk/math.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/math.h"
+#include "sdk/scene.h"
 
 // A texture coordinate as the mesh file holds it (v already flipped to 1 - v).
 struct Uv {

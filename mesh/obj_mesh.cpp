@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "mesh/texture_tag.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 namespace {
 

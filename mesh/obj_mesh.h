@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mesh/corner_merge.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/scene.h"
 
 class ObjMesh {
 public:

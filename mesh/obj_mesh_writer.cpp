@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "export/format.h"
+#include "core/format.h"
 #include "mesh/texture_tag.h"
 #include "plugin/registration.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 
 #include "mesh/obj_mesh.h"
 #include "mesh/obj_text_writer.h"
-#include "plugin/sdk/file.h"
-#include "plugin/sdk/filename.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/file.h"
+#include "sdk/filename.h"
+#include "sdk/scene.h"
 
 class ObjMeshWriter {
 public:

@@ -6,7 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include "export/format.h"
+#include "core/format.h"
 
 namespace {
 

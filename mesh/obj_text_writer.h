@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "mesh/corner_merge.h"
-#include "plugin/sdk/file.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/file.h"
+#include "sdk/scene.h"
 
 // The corner indices that face lines refer to: four per polygon (a, b, c, d).  A null table
 // leaves its part out of the corners ("v/vt", "v//vn" or "v").

@@ -3,8 +3,8 @@
 // elements and the material writers.
 #pragma once
 
-#include "plugin/sdk/hoststring.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/hoststring.h"
+#include "sdk/scene.h"
 
 // The material name written for geometry without a material.
 inline constexpr const char* kDefaultMaterialName = "defaultMat";

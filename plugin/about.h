@@ -1,7 +1,7 @@
 // The About box: the version line and the credits.
 #pragma once
 
-#include "plugin/sdk/dialog.h"
+#include "sdk/dialog.h"
 
 class MyAboutDialog : public GeDialog {
 public:

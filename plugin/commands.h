@@ -1,7 +1,7 @@
 // The module's menu commands.
 #pragma once
 
-#include "plugin/sdk/plugin.h"
+#include "sdk/plugin.h"
 
 // "Export and Run": the export dialog.
 class MyExportAndRun : public CommandData {

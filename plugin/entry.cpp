@@ -2,9 +2,9 @@
 // stops the module.
 #include <cstdint>
 
-#include "plugin/module.h"
+#include "core/module.h"
 #include "plugin/registration.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "plugin/commands.h"
 #include "plugin/renderer_location.h"
 #include "plugin/run_script.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 using namespace export_gadget;
 

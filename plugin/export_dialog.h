@@ -2,8 +2,8 @@
 // export button that runs the frame loop and, when asked, starts the renderer.
 #pragma once
 
-#include "plugin/sdk/dialog.h"
-#include "plugin/sdk/filename.h"
+#include "sdk/dialog.h"
+#include "sdk/filename.h"
 
 // Gadgets of the export dialog (dialog resource 10016).
 namespace export_gadget {

@@ -1,10 +1,10 @@
 #include "plugin/preview_dialog.h"
 
+#include "core/module.h"
 #include "export/export_xml.h"
-#include "plugin/module.h"
 #include "plugin/renderer_location.h"
 #include "plugin/run_script.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 using namespace preview_gadget;
 

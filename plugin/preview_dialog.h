@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "plugin/sdk/dialog.h"
-#include "plugin/sdk/filename.h"
-#include "plugin/sdk/scene.h"
+#include "sdk/dialog.h"
+#include "sdk/filename.h"
+#include "sdk/scene.h"
 
 namespace preview_gadget {
 inline constexpr int32_t kQuality = 1668;

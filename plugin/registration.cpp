@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "export/ids.h"
+#include "core/ids.h"
+#include "core/module.h"
 #include "plugin/commands.h"
-#include "plugin/module.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 #include "tags/camera_tag.h"
 #include "tags/light_tag.h"
 #include "tags/marker_tags.h"

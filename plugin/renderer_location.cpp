@@ -1,9 +1,9 @@
 #include "plugin/renderer_location.h"
 
-#include "plugin/sdk/dialog.h"
+#include "sdk/dialog.h"
 
-#include "plugin/module.h"
-#include "plugin/sdk/host.h"
+#include "core/module.h"
+#include "sdk/host.h"
 
 HostFilename ConfigurationFile() { return module::PluginDirectory() + HostFilename("vexlor.cfg"); }
 

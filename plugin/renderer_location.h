@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "plugin/sdk/filename.h"
+#include "sdk/filename.h"
 
 // Reads the stored renderer path into `path`.  False when there is no configuration file,
 // or when it is damaged (then a console line says so and `path` is unchanged).

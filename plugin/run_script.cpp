@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "core/format.h"
+#include "core/module.h"
 #include "export/export_xml.h"
-#include "export/format.h"
-#include "plugin/module.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 HostFilename RunScriptPath() { return module::PluginDirectory() + HostFilename("run.cmd"); }
 

@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "plugin/sdk/file.h"
-#include "plugin/sdk/filename.h"
+#include "sdk/file.h"
+#include "sdk/filename.h"
 
 struct RunScriptOptions {
     HostFilename rendererPath;

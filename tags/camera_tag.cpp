@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "export/ids.h"
+#include "core/ids.h"
 #include "tags/render_settings.h"
 
 using namespace camera_param;

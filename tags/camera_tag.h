@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "plugin/sdk/plugin.h"
+#include "sdk/plugin.h"
 #include "tags/param_table.h"
 
 // Parameters of the camera tag (cycle values are IDs themselves).

@@ -2,6 +2,6 @@
 // tagged camera, the box of an instance object without a link.
 #pragma once
 
-#include "plugin/sdk/math.h"
+#include "sdk/math.h"
 
 inline constexpr Vector kIdentityColour{0.29412f, 0.0f, 0.5098f};

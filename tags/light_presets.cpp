@@ -7,9 +7,9 @@
 #include <memory>
 #include <unordered_map>
 
-#include "materials/xml_guard.h"
-#include "plugin/module.h"
-#include "plugin/sdk/host.h"
+#include "core/module.h"
+#include "core/xml_guard.h"
+#include "sdk/host.h"
 
 namespace {
 

@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "plugin/sdk/filename.h"
-#include "plugin/sdk/hoststring.h"
+#include "sdk/filename.h"
+#include "sdk/hoststring.h"
 
 struct LightPreset {
     int32_t id = 0;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "export/ids.h"
+#include "core/ids.h"
 #include "tags/light_presets.h"
 
 using namespace light_param;

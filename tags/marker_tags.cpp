@@ -1,6 +1,6 @@
 #include "tags/marker_tags.h"
 
-#include "export/ids.h"
+#include "core/ids.h"
 
 const ParamTable& MyExitPortal::Defaults() {
     static const ParamTable table = {Bool(1100, true)};

@@ -1,7 +1,7 @@
 // MyExitPortal and AnimationTag: two marker tags that steer the geometry export.
 #pragma once
 
-#include "plugin/sdk/plugin.h"
+#include "sdk/plugin.h"
 #include "tags/param_table.h"
 
 class MyExitPortal : public TagData {

@@ -6,11 +6,11 @@
 #include <optional>
 #include <utility>
 
+#include "core/ids.h"
+#include "core/module.h"
 #include "export/export_xml.h"
-#include "export/ids.h"
-#include "plugin/module.h"
 #include "plugin/preview_dialog.h"
-#include "plugin/sdk/host.h"
+#include "sdk/host.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "plugin/sdk/plugin.h"
+#include "sdk/plugin.h"
 #include "tags/param_table.h"
 
 // Parameters of the helper tag that the tag and the material writers read.

@@ -1,7 +1,7 @@
 #include "tags/orvane_instance.h"
 
-#include "export/ids.h"
-#include "plugin/sdk/host.h"
+#include "core/ids.h"
+#include "sdk/host.h"
 #include "tags/identity_colour.h"
 
 using namespace instance_param;

@@ -1,7 +1,7 @@
 // OrvaneInstance: repeats another object, or stands for an external mesh file.
 #pragma once
 
-#include "plugin/sdk/plugin.h"
+#include "sdk/plugin.h"
 #include "tags/param_table.h"
 
 namespace instance_param {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/sdk/container.h"
+#include "sdk/container.h"
 
 struct ParamDefault {
     int32_t id;

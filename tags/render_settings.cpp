@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "export/ids.h"
-#include "plugin/sdk/host.h"
+#include "core/ids.h"
+#include "sdk/host.h"
 
 using namespace settings_param;
 

@@ -1,0 +1,485 @@
+#include "headless/files/files.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+extern char** environ;
+
+namespace headless {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kRecordMagic[4] = {'V', 'X', 'S', '1'};
+constexpr size_t kRecordOverhead = 12;  // magic, length, checksum
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+char DriveKey(char letter) {
+    if (letter >= 'a' && letter <= 'z') return static_cast<char>(letter - 'a' + 'A');
+    return (letter >= 'A' && letter <= 'Z') ? letter : '\0';
+}
+
+bool StatPath(const std::string& path, struct stat& info) { return ::stat(path.c_str(), &info) == 0; }
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info;
+    return StatPath(path, info) && S_ISREG(info.st_mode);
+}
+
+// Absolute, lexically normal, without a trailing separator (except for "/").
+std::string NormalNativePath(const std::string& path) {
+    fs::path p(path);
+    if (p.is_relative()) {
+        std::error_code ec;
+        fs::path cwd = fs::current_path(ec);
+        p = (ec ? fs::path("/") : cwd) / p;
+    }
+    std::string s = p.lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return s;
+}
+
+void PutLe32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+uint32_t GetLe32(const std::string& bytes, size_t at) {
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) value |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+    return value;
+}
+
+constexpr std::array<uint32_t, 256> MakeCrcTable() {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+std::string Hex32(uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "0x%08x", value);
+    return buffer;
+}
+
+bool WriteAllFd(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Reads up to size bytes; the count read, or -1 on an error.
+ssize_t ReadFd(int fd, char* data, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::read(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<ssize_t>(done);
+}
+
+class ReadFile final : public HostFile {
+public:
+    explicit ReadFile(int fd) : fd_(fd) {}
+    ~ReadFile() override { Close(); }
+
+    bool Write(const void*, size_t) override { return false; }
+    bool WriteString(const HostString&) override { return false; }
+
+    bool Read(void* data, size_t size) override {
+        return fd_ >= 0 && ReadFd(fd_, static_cast<char*>(data), size) == static_cast<ssize_t>(size);
+    }
+
+    bool ReadAll(std::string& bytes) override {
+        if (fd_ < 0) return false;
+        bytes.clear();
+        char chunk[65536];
+        for (;;) {
+            ssize_t n = ReadFd(fd_, chunk, sizeof chunk);
+            if (n < 0) return false;
+            bytes.append(chunk, static_cast<size_t>(n));
+            if (static_cast<size_t>(n) < sizeof chunk) return true;
+        }
+    }
+
+    // A damaged record leaves the read position where the record started.
+    bool ReadString(HostString& text) override {
+        if (fd_ < 0) return false;
+        off_t start = ::lseek(fd_, 0, SEEK_CUR);
+        struct stat info;
+        if (start < 0 || ::fstat(fd_, &info) != 0) return false;
+        uint64_t left = info.st_size > start ? static_cast<uint64_t>(info.st_size - start) : 0;
+        std::string record(8, '\0');
+        if (left < kRecordOverhead || ReadFd(fd_, record.data(), 8) != 8) return Rewind(start);
+        // Check the length against the file before reading the body: a damaged length must
+        // not make us allocate or read gigabytes.
+        uint64_t length = GetLe32(record, 4);
+        if (length > left - kRecordOverhead) return Rewind(start);
+        record.resize(8 + length + 4);
+        if (ReadFd(fd_, record.data() + 8, length + 4) != static_cast<ssize_t>(length + 4)) return Rewind(start);
+        size_t offset = 0;
+        std::string decoded, error;
+        if (!DecodeStringRecord(record, offset, decoded, error)) return Rewind(start);
+        text = HostString(std::move(decoded));
+        return true;
+    }
+
+    bool Close() override {
+        if (fd_ < 0) return false;
+        ::close(fd_);
+        fd_ = -1;
+        return true;
+    }
+
+private:
+    bool Rewind(off_t position) {
+        ::lseek(fd_, position, SEEK_SET);
+        return false;
+    }
+    int fd_;
+};
+
+// Writes go to a temporary file beside the target; Close moves it over the target.
+class AtomicWriteFile final : public HostFile {
+public:
+    static std::unique_ptr<AtomicWriteFile> Create(const std::string& target) {
+        struct stat info;
+        bool exists = StatPath(target, info);
+        if (exists && S_ISDIR(info.st_mode)) return nullptr;
+        static std::atomic<unsigned> counter{0};
+        fs::path path(target);
+        std::string directory = path.parent_path().string();
+        if (directory.empty()) directory = ".";
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            std::string temp = directory + "/." + path.filename().string() + ".vxtmp-" + std::to_string(::getpid()) +
+                               "-" + std::to_string(counter.fetch_add(1));
+            int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno == EEXIST) continue;
+            if (fd < 0) return nullptr;
+            if (exists) ::fchmod(fd, info.st_mode & 07777);  // the replacement keeps the target's mode
+            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd));
+        }
+        return nullptr;
+    }
+
+    ~AtomicWriteFile() override { Discard(); }
+
+    bool Write(const void* data, size_t size) override {
+        if (fd_ < 0 || failed_) return false;
+        if (!WriteAllFd(fd_, static_cast<const char*>(data), size)) failed_ = true;
+        return !failed_;
+    }
+
+    bool WriteString(const HostString& text) override {
+        if (text.ByteLength() > UINT32_MAX) {
+            failed_ = true;
+            return false;
+        }
+        return HostFile::Write(EncodeStringRecord(text.Str()));
+    }
+
+    bool Read(void*, size_t) override { return false; }
+    bool ReadAll(std::string&) override { return false; }
+    bool ReadString(HostString&) override { return false; }
+
+    bool Close() override {
+        if (fd_ < 0) return false;
+        bool ok = !failed_ && ::fsync(fd_) == 0;
+        ok = ::close(fd_) == 0 && ok;
+        fd_ = -1;
+        if (ok && ::rename(temp_.c_str(), target_.c_str()) == 0) {
+            SyncDirectory();
+            return true;
+        }
+        ::unlink(temp_.c_str());
+        return false;
+    }
+
+private:
+    AtomicWriteFile(std::string target, std::string temp, int fd)
+        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
+
+    void Discard() {
+        if (fd_ < 0) return;
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(temp_.c_str());
+    }
+
+    // Makes the rename durable (best effort).
+    void SyncDirectory() const {
+        std::string directory = fs::path(target_).parent_path().string();
+        int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return;
+        ::fsync(fd);
+        ::close(fd);
+    }
+
+    std::string target_, temp_;
+    int fd_;
+    bool failed_ = false;
+};
+
+bool IsAbsoluteHostPath(const std::string& path) {
+    return path.size() >= 3 && DriveKey(path[0]) != '\0' && path[1] == ':' && IsSeparator(path[2]);
+}
+
+}  // namespace
+
+FileSystem::FileSystem() { drives_['Z'] = "/"; }
+
+// An empty directory removes the mapping.
+void FileSystem::MapDrive(char letter, const std::string& directory) {
+    char key = DriveKey(letter);
+    if (key == '\0') return;
+    if (directory.empty()) {
+        drives_.erase(key);
+        return;
+    }
+    drives_[key] = NormalNativePath(directory);
+}
+
+std::optional<std::string> FileSystem::ToNative(const HostFilename& path) const {
+    const std::string& text = path.Str();
+    if (text.find('\0') != std::string::npos || !IsAbsoluteHostPath(text)) return std::nullopt;
+    auto drive = drives_.find(DriveKey(text[0]));
+    if (drive == drives_.end()) return std::nullopt;
+
+    std::vector<std::string_view> parts;
+    std::string_view rest(text);
+    rest.remove_prefix(3);
+    while (!rest.empty()) {
+        size_t end = 0;
+        while (end < rest.size() && !IsSeparator(rest[end])) ++end;
+        std::string_view part = rest.substr(0, end);
+        rest.remove_prefix(end < rest.size() ? end + 1 : end);
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();  // never above the drive's root
+            continue;
+        }
+        parts.push_back(part);
+    }
+    std::string native = drive->second;
+    for (std::string_view part : parts) {
+        if (native.back() != '/') native += '/';
+        native += part;
+    }
+    return native;
+}
+
+// Empty when no drive holds the path.  Of drives with equally long directories the first
+// letter wins.
+HostFilename FileSystem::ToHost(const std::string& nativePath) const {
+    std::string path = NormalNativePath(nativePath);
+    const std::pair<const char, std::string>* best = nullptr;
+    for (const auto& drive : drives_) {
+        const std::string& dir = drive.second;
+        bool inside = dir == "/" || path == dir || (path.compare(0, dir.size(), dir) == 0 && path[dir.size()] == '/');
+        if (inside && (!best || dir.size() > best->second.size())) best = &drive;
+    }
+    if (!best) return HostFilename();
+    std::string rest = best->second == "/" ? path.substr(1) : path.substr(best->second.size());
+    if (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
+    for (char& c : rest) {
+        if (c == '/') c = '\\';
+    }
+    return HostFilename(std::string(1, best->first) + ":\\" + rest);
+}
+
+std::unique_ptr<HostFile> FileSystem::Open(const HostFilename& name, FileMode mode) {
+    auto native = ToNative(name);
+    if (!native) return nullptr;
+    if (mode == FileMode::kWrite) return AtomicWriteFile::Create(*native);
+    if (!IsRegularFile(*native)) return nullptr;
+    int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<ReadFile>(fd);
+}
+
+bool FileSystem::Exists(const HostFilename& name, bool isDirectory) const {
+    auto native = ToNative(name);
+    struct stat info;
+    if (!native || !StatPath(*native, info)) return false;
+    return isDirectory == S_ISDIR(info.st_mode);
+}
+
+bool FileSystem::Delete(const HostFilename& name) {
+    auto native = ToNative(name);
+    return native && !Exists(name, true) && ::unlink(native->c_str()) == 0;
+}
+
+bool FileSystem::Copy(const HostFilename& from, const HostFilename& to, bool overwrite) {
+    auto source = ToNative(from);
+    auto target = ToNative(to);
+    if (!source || !target || !IsRegularFile(*source)) return false;
+    struct stat info;
+    if (!overwrite && StatPath(*target, info)) return false;
+    int in = ::open(source->c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    auto out = AtomicWriteFile::Create(*target);
+    bool ok = out != nullptr;
+    char chunk[65536];
+    while (ok) {
+        ssize_t n = ReadFd(in, chunk, sizeof chunk);
+        ok = n >= 0 && out->Write(chunk, static_cast<size_t>(n));
+        if (static_cast<size_t>(n) < sizeof chunk) break;
+    }
+    ::close(in);
+    return ok && out->Close();  // on failure the temporary file goes with `out`
+}
+
+bool FileSystem::CreateDirectory(const HostFilename& name) {
+    auto native = ToNative(name);
+    if (!native) return false;
+    std::error_code ec;
+    fs::create_directories(*native, ec);
+    return fs::is_directory(*native, ec);
+}
+
+// With a handler the command runs to its end; the result is whether it exited with 0.
+// Every file that was asked to run is recorded, with a handler or without.
+bool FileSystem::Execute(const HostFilename& name, std::string& message) {
+    auto native = ToNative(name);
+    if (!native || !IsRegularFile(*native)) {
+        message = "Cannot run " + name.Str() + ": no such file";
+        return false;
+    }
+    executed_.push_back(name);
+    if (executeHandler_.empty()) {
+        message = "Run: " + *native + " (no execute handler set; start it with: wine cmd /c " + *native + ")";
+        return true;
+    }
+    std::vector<std::string> args = executeHandler_;
+    args.push_back(*native);
+    std::string commandLine;
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        commandLine += (commandLine.empty() ? "" : " ") + arg;
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    int rc = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
+    if (rc != 0) {
+        message = "Cannot run " + *native + ": " + args[0] + ": " + std::strerror(rc);
+        return false;
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) {
+            message = "Cannot run " + *native + ": lost the process of " + commandLine;
+            return false;
+        }
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        message = "Ran: " + commandLine;
+        return true;
+    }
+    message = "Run failed: " + commandLine +
+              (WIFEXITED(status) ? " exited with status " + std::to_string(WEXITSTATUS(status))
+                                 : " ended by signal " + std::to_string(WTERMSIG(status)));
+    return false;
+}
+
+// An absolute name that does not exist is searched by its file name in the same folders.
+HostFilename FileSystem::FindTexture(const HostFilename& documentFolder, const HostString& name) const {
+    if (name.IsEmpty()) return HostFilename();
+    HostFilename file(name);
+    if (IsAbsoluteHostPath(name.Str())) {
+        if (Exists(file, false)) return file;
+        file = file.GetFile();
+        if (file.IsEmpty()) return HostFilename();
+    }
+    std::vector<HostFilename> candidates;
+    if (!documentFolder.IsEmpty()) {
+        candidates.push_back(documentFolder + file);
+        candidates.push_back(documentFolder + HostFilename("tex") + file);
+    }
+    for (const HostFilename& folder : textureFolders_) candidates.push_back(folder + file);
+    for (const HostFilename& candidate : candidates) {
+        if (Exists(candidate, false)) return candidate;
+    }
+    return HostFilename();
+}
+
+bool ReadNativeFile(const std::string& path, std::string& bytes) {
+    if (!IsRegularFile(path)) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ReadFile file(fd);
+    return file.ReadAll(bytes);
+}
+
+uint32_t Crc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : bytes) crc = kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    return crc ^ 0xFFFFFFFFu;
+}
+
+// Texts of 4 GiB or more cannot be recorded: the result is then empty.
+std::string EncodeStringRecord(const std::string& text) {
+    if (text.size() > UINT32_MAX) return std::string();
+    std::string record(kRecordMagic, sizeof kRecordMagic);
+    record.reserve(text.size() + kRecordOverhead);
+    PutLe32(record, static_cast<uint32_t>(text.size()));
+    record += text;
+    PutLe32(record, Crc32(text));
+    return record;
+}
+
+bool DecodeStringRecord(const std::string& bytes, size_t& offset, std::string& text, std::string& error) {
+    const std::string where = "string record at byte " + std::to_string(offset);
+    size_t left = offset <= bytes.size() ? bytes.size() - offset : 0;
+    if (left < kRecordOverhead) {
+        error = where + ": cut short: " + std::to_string(left) + " bytes left, a record takes at least 12";
+        return false;
+    }
+    if (bytes.compare(offset, 4, kRecordMagic, 4) != 0) {
+        error = where + ": no \"VXS1\" magic";
+        return false;
+    }
+    uint64_t length = GetLe32(bytes, offset + 4);
+    if (length > left - kRecordOverhead) {
+        error = where + ": cut short: length " + std::to_string(length) + " but " +
+                std::to_string(left - kRecordOverhead) + " bytes of text follow";
+        return false;
+    }
+    std::string body = bytes.substr(offset + 8, length);
+    uint32_t stored = GetLe32(bytes, offset + 8 + length);
+    uint32_t computed = Crc32(body);
+    if (stored != computed) {
+        error = where + ": checksum " + Hex32(stored) + " does not match the text (" + Hex32(computed) + ")";
+        return false;
+    }
+    text = std::move(body);
+    offset += length + kRecordOverhead;
+    return true;
+}
+
+}  // namespace headless

@@ -1,0 +1,27 @@
+#include "tests/support/command_support.h"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace testing_support {
+
+CommandResult RunCommand(const std::string& command) {
+    CommandResult result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.output.append(buffer, n);
+    const int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return result;
+}
+
+std::string HostPathOf(const std::filesystem::path& path) {
+    std::string text = "Z:" + path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
+}  // namespace testing_support
