@@ -11,6 +11,9 @@
 // The bytes of a host string as files and XML texts hold them (UTF-8).
 inline std::string HostStringToBytes(const HostString& text) { return text.Str(); }
 
+// The text of a boolean key.
+inline const char* BoolText(bool value) { return value ? "true" : "false"; }
+
 // The longest value text an element may hold, in bytes.
 inline constexpr size_t kMaxValueTextBytes = 1999;
 

@@ -4,15 +4,13 @@
 
 #include "core/format.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
 #include "export/scene_text.h"
+#include "export/settings_elements.h"
 #include "tags/camera_tag.h"
 
 using namespace camera_param;
 
 namespace {
-
-const char* BoolText(bool value) { return value ? "true" : "false"; }
 
 // The f-numbers of the cycle 1928 ... 1940; any other value counts as f/8.
 float FNumber(int32_t value) {
@@ -138,8 +136,9 @@ CameraSource ReadCamera(const HostObject* camera) {
 
 }  // namespace
 
-int32_t ExportXML::WriteCamera(HostDocument* document, TiXmlElement& scene, TiXmlElement& rendererSettings) {
-    const HostObject* cameraObject = ActiveSceneCamera(document);
+int32_t WriteCamera(const SceneContext& context, TiXmlElement& scene, TiXmlElement& rendererSettings) {
+    const HostObject* cameraObject = ActiveSceneCamera(context.document);
+    const float sceneScale = context.sceneScale;
     const HostTag* cameraTag = FindCameraTag(cameraObject);
     // Without a tag every tag read falls back on the read's own default.
     const ParamContainer noTag;

@@ -2,9 +2,10 @@
 #include "core/format.h"
 #include "core/paths.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
 #include "export/scene_math.h"
 #include "export/scene_text.h"
+#include "export/settings_elements.h"
+#include "materials/spectrum.h"
 #include "tags/render_settings.h"
 
 using namespace settings_param;
@@ -14,21 +15,21 @@ namespace {
 // The scene's up direction (the host's y axis).
 constexpr Vector kUp{0, 1, 0};
 
-void WriteBackground(ExportXML& worker, const ParamContainer& settings, TiXmlElement& scene) {
+void WriteBackground(const ParamContainer& settings, TiXmlElement& scene) {
     TiXmlElement& spectrum = *AppendElement(*AppendElement(scene, "background"), "spectrum");
     switch (settings.Get<int32_t>(kBackgroundSpectrum, kColourSpectrum)) {
         case kColourSpectrum: {
             const Vector colour = settings.Get<Vector>(kBackgroundColour, {1, 1, 1});
-            worker.WriteRgbSpectrum(colour.x, colour.y, colour.z, settings.Get<float>(kBackgroundGamma, 2.2f), 1.0f,
-                                    spectrum);
+            WriteRgbSpectrum(colour.x, colour.y, colour.z, settings.Get<float>(kBackgroundGamma, 2.2f), 1.0f,
+                             spectrum);
             break;
         }
         case kUniformSpectrum:
-            worker.WriteUniformSpectrum(settings.Get<float>(kUniformValue, 0.0f), spectrum);
+            WriteUniformSpectrum(settings.Get<float>(kUniformValue, 0.0f), spectrum);
             break;
         case kBlackbodySpectrum:
-            worker.WriteBlackbodySpectrum(settings.Get<float>(kTemperature, 0.0f),
-                                          settings.Get<float>(kBlackbodyGain, 0.0f), spectrum);
+            WriteBlackbodySpectrum(settings.Get<float>(kTemperature, 0.0f), settings.Get<float>(kBlackbodyGain, 0.0f),
+                                   spectrum);
             break;
         default:
             break;
@@ -51,7 +52,7 @@ void WriteSky(const ParamContainer& settings, const HostDocument* document, floa
     TiXmlElement& sky = *AppendElement(scene, "skylight");
     AppendKey(sky, "sundir", SunDirection(settings, document, sceneScale));
     AppendKey(sky, "turbidity", FormatReal(settings.Get<float>(kTurbidity, 2.0f), -1));
-    AppendKey(sky, "extra_atmospheric", settings.Get<bool>(kExtraAtmospheric) ? "true" : "false");
+    AppendKey(sky, "extra_atmospheric", BoolText(settings.Get<bool>(kExtraAtmospheric)));
 }
 
 void WriteEnvironmentMap(const ParamContainer& settings, const HostFilename& sceneDirectory, TiXmlElement& scene) {
@@ -67,19 +68,19 @@ void WriteEnvironmentMap(const ParamContainer& settings, const HostFilename& sce
 
 }  // namespace
 
-void ExportXML::WriteEnvironment(HostDocument* document, const ParamContainer* settings, TiXmlElement& scene) {
+void WriteEnvironment(const SceneContext& context, const ParamContainer* settings, TiXmlElement& scene) {
     // Without a render settings object every read gives its default: a white background.
     const ParamContainer noSettings;
     const ParamContainer& values = settings ? *settings : noSettings;
     switch (values.Get<int32_t>(kEnvironment, kBackground)) {
         case kBackground:
-            WriteBackground(*this, values, scene);
+            WriteBackground(values, scene);
             break;
         case kSky:
-            WriteSky(values, document, sceneScale, scene);
+            WriteSky(values, context.document, context.sceneScale, scene);
             break;
         case kEnvironmentMap:
-            WriteEnvironmentMap(values, sceneDirectory, scene);
+            WriteEnvironmentMap(values, context.directory, scene);
             break;
         default:
             break;

@@ -6,6 +6,8 @@
 #include "core/ids.h"
 #include "core/scene_walk.h"
 #include "core/xml.h"
+#include "export/settings_elements.h"
+#include "tags/render_settings.h"
 
 HostFilename FrameFileName(const HostFilename& baseName, int32_t frame, const char* suffix) {
     // The suffix is appended, not set: a base name with a dot of its own ("my.scene") keeps
@@ -13,20 +15,20 @@ HostFilename FrameFileName(const HostFilename& baseName, int32_t frame, const ch
     return HostFilename(baseName.Str() + "_frame" + FormatInt(frame).Str() + "." + suffix);
 }
 
-int32_t ExportXML::Configure(HostDocument* doc, const HostFilename& sceneFile, bool alpha, bool skipMeshes,
-                             bool network, bool clay, bool merge, bool shareStatic) {
-    foregroundAlpha = alpha;
-    skipMeshFiles = skipMeshes;
-    networkRender = network;
-    clayMode = clay;
-    mergeDuplicates = merge;
-    shareStaticMeshes = shareStatic;
+void ExportXML::Configure(HostDocument* doc, const HostFilename& sceneFile, const ExportOptions& options) {
+    document = doc;
+    foregroundAlpha = options.foregroundAlpha;
+    skipMeshFiles = options.skipMeshFiles;
+    networkRender = options.networkRender;
+    clayMode = options.clayMode;
+    mergeDuplicates = options.mergeDuplicates;
+    // Only a frame range may write every mesh on every frame.
+    shareStaticMeshes = !options.useFrameRange || options.shareStaticMeshes;
     staticMeshesWritten = false;
     sceneDirectory = sceneFile.GetDirectory();
     sceneBaseName = sceneFile.GetFile();
     sceneBaseName.ClearSuffix();
-    document = doc;
-    return 1;
+    materials_ = MaterialWriter({document, sceneDirectory, sceneBaseName, networkRender, clayMode});
 }
 
 void ExportXML::PrepareGeometry(HostObject* object) {
@@ -62,7 +64,7 @@ int32_t ExportXML::Run() {
     TheHost().StatusSetText("exporting");
     meshCounter = 0;
     if (document) WriteMeshFiles(document->GetFirstObject(), false);
-    if (shareStaticMeshes && !staticMeshesWritten) staticMeshesWritten = true;
+    if (shareStaticMeshes) staticMeshesWritten = true;
     frameSceneFile = FrameFileName(sceneBaseName, currentFrame, "ovs");
     return ExportScene();
 }
@@ -86,7 +88,7 @@ int32_t ExportXML::ExportScene() {
     host.StatusSetText("Export Render Settings");
     CollectRenderVisible(visible, document->GetFirstObject(), false);
     TiXmlElement& rendererSettings = *AppendElement(scene, "renderer_settings");
-    AppendKey(rendererSettings, "render_foreground_alpha", foregroundAlpha ? "true" : "false");
+    AppendKey(rendererSettings, "render_foreground_alpha", BoolText(foregroundAlpha));
 
     HostObject* settingsObject = nullptr;
     for (HostObject* object : visible) {
@@ -95,16 +97,17 @@ int32_t ExportXML::ExportScene() {
             break;
         }
     }
+    SceneContext context{document, sceneDirectory, 1.0f};
     if (settingsObject) {
         const ParamContainer settings = settingsObject->GetData();
-        sceneScale = settings.Get<float>(1340, 0.0f);
-        WriteRendererSettings(document, rendererSettings, settings);
-        WriteEnvironment(document, &settings, scene);
+        sceneScale = context.sceneScale = settings.Get<float>(settings_param::kSceneScale, 0.0f);
+        WriteRendererSettings(context, rendererSettings, settings);
+        WriteEnvironment(context, &settings, scene);
     } else {
-        WriteEnvironment(document, nullptr, scene);
+        WriteEnvironment(context, nullptr, scene);
     }
 
-    WriteCamera(document, scene, rendererSettings);
+    WriteCamera(context, scene, rendererSettings);
     WriteToneMapping(document, scene);
     host.Print("-Exported Render Settings, Camera, Lightning, Tonemapping");
 
@@ -116,18 +119,11 @@ int32_t ExportXML::ExportScene() {
 
     host.StatusSetBar(65);
     host.StatusSetText("Export Materials");
-    WriteDefaultMaterials(scene, clayMode);
-    visible.clear();
-    CollectRenderVisible(visible, document->GetFirstObject(), false);
-    std::vector<HostTag*> helperTags;
-    for (HostObject* object : visible) {
-        for (HostTag* tag = object->GetFirstTag(); tag; tag = tag->GetNext()) {
-            if (tag->GetType() == plugin_id::kMaterialHelper) helperTags.push_back(tag);
-        }
-    }
+    materials_.WriteDefaultMaterials(scene);
+    const std::vector<HostTag*> helperTags = CollectHelperTags(*document);
     std::unordered_set<const HostTag*> exportedTags;
     for (HostTag* tag : helperTags) {
-        if (!exportedTags.contains(tag)) ExportHelperMaterial(document, helperTags, exportedTags, tag, scene, false);
+        if (!exportedTags.contains(tag)) materials_.ExportHelperMaterial(helperTags, exportedTags, tag, scene, false);
     }
 
     host.StatusSetBar(80);

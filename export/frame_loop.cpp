@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "export/export_xml.h"
-
 int32_t CurrentFrame(const HostDocument& document) {
     // A time stored as frame / fps may come back a hair below the frame; the small allowance
     // keeps such a frame from rounding down to the one before.
@@ -13,18 +11,15 @@ int32_t CurrentFrame(const HostDocument& document) {
 ExportResult ExportFrames(HostDocument& document, const HostFilename& sceneFile, const ExportOptions& options) {
     Host& host = TheHost();
     ExportResult result;
-    bool shareStatic = true;
     if (options.useFrameRange) {
         result.firstFrame = options.firstFrame;
         result.lastFrame = options.lastFrame;
-        shareStatic = options.shareStaticMeshes;
     } else {
         result.firstFrame = result.lastFrame = CurrentFrame(document);
     }
 
     ExportXML worker;
-    worker.Configure(&document, sceneFile, options.foregroundAlpha, options.skipMeshFiles, options.networkRender,
-                     options.clayMode, options.mergeDuplicates, shareStatic);
+    worker.Configure(&document, sceneFile, options);
     const double savedTime = document.GetTime();
     const int32_t fps = document.GetFps() > 0 ? document.GetFps() : 1;
 
@@ -34,7 +29,7 @@ ExportResult ExportFrames(HostDocument& document, const HostFilename& sceneFile,
         document.StartUndo();
         worker.PrepareGeometry(document.GetFirstObject());
         document.EndUndo();
-        worker.currentFrame = static_cast<int32_t>(frame);
+        worker.SetFrame(static_cast<int32_t>(frame));
         worker.Start(0, 0);
         if (worker.RunResult() == 1) {
             ++result.framesWritten;

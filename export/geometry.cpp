@@ -8,14 +8,9 @@
 #include "core/scene_walk.h"
 #include "export/export_xml.h"
 #include "mesh/obj_mesh_writer.h"
+#include "tags/orvane_instance.h"
 
 namespace {
-
-namespace instance_param {
-constexpr int32_t kLink = 10000;
-constexpr int32_t kUseExternalMesh = 10001;
-constexpr int32_t kExternalMesh = 10002;
-}  // namespace instance_param
 
 bool IsPolygonObject(const HostObject& object) { return object.GetType() == host_type::kPolygonObject; }
 
@@ -69,7 +64,8 @@ void ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
     for (HostObject* object = first; object; object = object->GetNext()) {
         if (IsRenderVisible(*object, hidden) && IsPolygonObject(*object)) {
             const auto animation = shareStaticMeshes ? Animation(*object) : std::nullopt;
-            const bool animatedNow = animation && animation->first <= currentFrame && currentFrame <= animation->last;
+            const bool animatedNow =
+                animation && animation->first <= currentFrame && currentFrame <= animation->last;
             if ((!staticMeshesWritten || animatedNow) && !skipMeshFiles && object->GetPolygonCount() > 0) {
                 const HostFilename file(MeshName(*object, meshCounter, true).Str() + ".obj");
                 ObjMeshWriter().WriteMesh(document, sceneDirectory + MeshDirectoryName(), file, object,
@@ -129,7 +125,7 @@ void ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden
             if (type == host_type::kFloor) {
                 WritePlane(object, parent);
             } else if (type == host_type::kSphere) {
-                WriteSphere(object, object->GetData(), parent);
+                WriteSphere(object, parent);
             } else if (!RepeatsAnother(*object)) {
                 if (HasExternalMesh(*object)) {
                     WriteExternalModel(object, parent);
@@ -137,7 +133,7 @@ void ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden
                     if (object->GetTag(plugin_id::kExitPortal)) {
                         WriteExitPortal(object, meshCounter, parent);
                     } else if (object->GetTag(plugin_id::kLightTag)) {
-                        WriteMeshLight(document, object, meshCounter, parent);
+                        WriteMeshLight(object, meshCounter, parent);
                     } else {
                         WriteModel(object, meshCounter, parent);
                     }

@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "core/xml.h"
 #include "export/export_xml.h"
+#include "materials/spectrum.h"
 #include "tags/light_tag.h"
 
 using namespace light_param;
@@ -23,7 +24,7 @@ float ReadReal(const ParamContainer& light, int32_t id) { return light.Get<float
 
 }  // namespace
 
-void ExportXML::WriteMeshLight(HostDocument* document, HostObject* object, int32_t meshNumber, TiXmlElement& parent) {
+void ExportXML::WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const {
     const HostTag* tag = object->GetTag(plugin_id::kLightTag);
     if (!tag) return;
     const ParamContainer& light = tag->Data();
@@ -65,5 +66,5 @@ void ExportXML::WriteMeshLight(HostDocument* document, HostObject* object, int32
 
     const HostTag* textureTag = object->GetTag(host_type::kTextureTag);
     HostMaterial* material = textureTag ? textureTag->GetMaterial() : nullptr;
-    if (material && material->GetChannel(0)) WriteLightTexture(document, light, material, element);
+    if (material && material->GetChannel(0)) materials_.WriteLightTexture(light, material, element);
 }

@@ -4,14 +4,12 @@
 
 #include "core/format.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
+#include "export/settings_elements.h"
 #include "tags/render_settings.h"
 
 using namespace settings_param;
 
 namespace {
-
-const char* BoolText(bool value) { return value ? "true" : "false"; }
 
 // The integrator, one of the four the cycle offers; any other value counts as the object's
 // default, bidirectional and Metropolis.
@@ -40,8 +38,7 @@ void AppendAdvancedSampling(TiXmlElement& element, const ParamContainer& setting
 
 }  // namespace
 
-int32_t ExportXML::WriteRendererSettings(HostDocument* /*document*/, TiXmlElement& element,
-                                         const ParamContainer& settings) {
+int32_t WriteRendererSettings(const SceneContext& context, TiXmlElement& element, const ParamContainer& settings) {
     const auto flag = [&](const char* key, int32_t id) { AppendKey(element, key, BoolText(settings.Get<bool>(id))); };
     const int32_t integrator = Integrator(settings);
 
@@ -63,8 +60,8 @@ int32_t ExportXML::WriteRendererSettings(HostDocument* /*document*/, TiXmlElemen
     if (!settings.Get<bool>(kAutoThreads)) AppendKey(element, "num_threads", FormatInt(settings.Get<int32_t>(kThreads)));
     flag("cache_trees", kCacheTrees);
     flag("polarisation", kPolarisation);
-    if (sceneScale > 1.0f) {
-        const float nudge = static_cast<float>(sceneScale * 0.0001);
+    if (context.sceneScale > 1.0f) {
+        const float nudge = static_cast<float>(context.sceneScale * 0.0001);
         AppendKey(element, "ray_origin_nudge_distance", FormatReal(nudge, 5));
     }
     return 1;

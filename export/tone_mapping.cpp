@@ -1,7 +1,7 @@
 // The "tonemapping" element.
 #include "core/format.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
+#include "export/settings_elements.h"
 #include "tags/camera_tag.h"
 
 using namespace camera_param;
@@ -18,7 +18,7 @@ void AppendReinhard(TiXmlElement& toneMapping, const HostString& preScale, const
 
 }  // namespace
 
-int32_t ExportXML::WriteToneMapping(HostDocument* document, TiXmlElement& scene) {
+int32_t WriteToneMapping(HostDocument* document, TiXmlElement& scene) {
     TiXmlElement& toneMapping = *AppendElement(scene, "tonemapping");
     const HostTag* cameraTag = FindCameraTag(ActiveSceneCamera(document));
     if (!cameraTag) {

@@ -1,7 +1,6 @@
 #include "materials/convert.h"
 
 #include "core/ids.h"
-#include "plugin/commands.h"
 #include "sdk/host.h"
 
 namespace {
@@ -94,10 +93,5 @@ bool ConvertMaterials(HostDocument& document) {
     }
     host.EventAdd();
     host.DrawViews();
-    return true;
-}
-
-bool ConvertMats::Execute(HostDocument* document) {
-    if (document) ConvertMaterials(*document);
     return true;
 }

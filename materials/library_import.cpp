@@ -4,7 +4,6 @@
 #include "core/ids.h"
 #include "core/xml_guard.h"
 #include "materials/library_values.h"
-#include "plugin/commands.h"
 #include "tags/material_helper.h"
 
 namespace {
@@ -51,23 +50,14 @@ HostObject* ImportHolder(HostDocument& document) {
 
 }  // namespace
 
-bool ImportOVM::Execute(HostDocument* document) {
-    if (!document) return false;
-    Host& host = TheHost();
-    HostFilename file;
-    if (!host.FileSelect(FileSelectMode::kLoad, "Select .ovm file", file) || file.IsEmpty() ||
-        !file.CheckSuffix("ovm")) {
-        host.Print("no ovm");
-        return true;
-    }
+bool ImportMaterialLibraryFile(HostDocument& document, const HostFilename& file) {
     std::string text;
-    const std::unique_ptr<HostFile> in = host.OpenFile(file, FileMode::kRead);
+    const std::unique_ptr<HostFile> in = TheHost().OpenFile(file, FileMode::kRead);
     if (!in || !in->ReadAll(text)) {
         Refuse(file, "the file cannot be read");
-        return true;
+        return false;
     }
-    ImportMaterialLibrary(*document, file, text);
-    return true;
+    return ImportMaterialLibrary(document, file, text);
 }
 
 bool ImportMaterialLibrary(HostDocument& document, const HostFilename& file, const std::string& text) {

@@ -44,6 +44,10 @@ std::optional<Vector> ParseColourText(const HostString& text, float* gain = null
 // "scenedata" root, or too many materials.
 bool ImportMaterialLibrary(HostDocument& document, const HostFilename& file, const std::string& text);
 
+// Reads the library file and imports it as ImportMaterialLibrary does; false, with a console
+// line naming the file, when it cannot be read or is refused.
+bool ImportMaterialLibraryFile(HostDocument& document, const HostFilename& file);
+
 // One run of the import over a parsed library.
 class LibraryImport {
 public:

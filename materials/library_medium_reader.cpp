@@ -1,8 +1,8 @@
 // The medium of an imported specular or glossy transparent material: the library's "medium"
 // element that the material names, read into the material's helper tag.
+#include "core/material_name.h"
 #include "materials/library_import.h"
 #include "materials/library_values.h"
-#include "mesh/texture_tag.h"
 
 // Where a coefficient spectrum keeps its kind and the values of each kind.
 struct SpectrumKeys {

@@ -1,11 +1,13 @@
-// Material elements from material helper tags, and the two fixed materials every scene starts
-// with.
+#include "materials/material_writer.h"
+
 #include <algorithm>
 #include <utility>
 
+#include "core/ids.h"
+#include "core/material_name.h"
+#include "core/scene_walk.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
-#include "mesh/texture_tag.h"
+#include "materials/medium.h"
 #include "tags/material_helper.h"
 
 namespace {
@@ -53,18 +55,18 @@ HostTag* TagLinking(const std::vector<HostTag*>& helperTags, const HostMaterial*
     return nullptr;
 }
 
-using TypeWriter = bool (ExportXML::*)(HostDocument*, const ParamContainer&, TiXmlElement&);
+using TypeWriter = bool (MaterialWriter::*)(const ParamContainer&, TiXmlElement&) const;
 
 // The writer of a material type; null for a value that is no material type.
 TypeWriter WriterOf(int32_t materialType) {
     static constexpr std::pair<int32_t, TypeWriter> kWriters[] = {
-        {type::kDiffuse, &ExportXML::WriteDiffuse},
-        {type::kOrenNayar, &ExportXML::WriteOrenNayar},
-        {type::kPhong, &ExportXML::WritePhong},
-        {type::kSpecular, &ExportXML::WriteSpecular},
-        {type::kGlossyTransparent, &ExportXML::WriteGlossyTransparent},
-        {type::kDiffuseTransmitter, &ExportXML::WriteDiffuseTransmitter},
-        {type::kBlend, &ExportXML::WriteBlend},
+        {type::kDiffuse, &MaterialWriter::WriteDiffuse},
+        {type::kOrenNayar, &MaterialWriter::WriteOrenNayar},
+        {type::kPhong, &MaterialWriter::WritePhong},
+        {type::kSpecular, &MaterialWriter::WriteSpecular},
+        {type::kGlossyTransparent, &MaterialWriter::WriteGlossyTransparent},
+        {type::kDiffuseTransmitter, &MaterialWriter::WriteDiffuseTransmitter},
+        {type::kBlend, &MaterialWriter::WriteBlend},
     };
     for (const auto& [value, writer] : kWriters) {
         if (value == materialType) return writer;
@@ -74,13 +76,25 @@ TypeWriter WriterOf(int32_t materialType) {
 
 }  // namespace
 
-void ExportXML::WriteNullMaterial(TiXmlElement& parent) {
+std::vector<HostTag*> CollectHelperTags(HostDocument& document) {
+    std::vector<HostObject*> visible;
+    CollectRenderVisible(visible, document.GetFirstObject(), false);
+    std::vector<HostTag*> helperTags;
+    for (HostObject* object : visible) {
+        for (HostTag* tag = object->GetFirstTag(); tag; tag = tag->GetNext()) {
+            if (tag->GetType() == plugin_id::kMaterialHelper) helperTags.push_back(tag);
+        }
+    }
+    return helperTags;
+}
+
+void MaterialWriter::WriteNullMaterial(TiXmlElement& parent) {
     AppendElement(AppendMaterial(parent, "nullMat"), "null_material");
 }
 
-void ExportXML::WriteDefaultMaterials(TiXmlElement& parent, bool clay) {
+void MaterialWriter::WriteDefaultMaterials(TiXmlElement& parent) const {
     TiXmlElement& fallback = AppendMaterial(parent, kDefaultMaterialName);
-    if (clay) {
+    if (target_.clayMode) {
         AppendClayBody(fallback);
     } else {
         TiXmlElement& rgb = *AppendElement(*AppendElement(*AppendElement(fallback, "diffuse"), "albedo_spectrum"), "rgb");
@@ -90,9 +104,10 @@ void ExportXML::WriteDefaultMaterials(TiXmlElement& parent, bool clay) {
     WriteNullMaterial(parent);
 }
 
-bool ExportXML::ExportHelperMaterial(HostDocument* doc, const std::vector<HostTag*>& helperTags,
-                                     std::unordered_set<const HostTag*>& exportedTags, HostTag* tag,
-                                     TiXmlElement& parent, bool preview) {
+bool MaterialWriter::ExportHelperMaterial(const std::vector<HostTag*>& helperTags,
+                                          std::unordered_set<const HostTag*>& exportedTags, HostTag* tag,
+                                          TiXmlElement& parent, bool preview) {
+    const HostDocument* doc = target_.document;
     if (!tag) return false;
     if (exportedTags.contains(tag)) return true;
     const ParamContainer data = tag->GetData();
@@ -105,20 +120,20 @@ bool ExportXML::ExportHelperMaterial(HostDocument* doc, const std::vector<HostTa
         blendsInProgress_.push_back(tag);
         for (int32_t link : {kBlendA, kBlendB}) {
             HostTag* component = TagLinking(helperTags, LinkedMaterial(data, link, doc), doc);
-            if (component) ExportHelperMaterial(doc, helperTags, exportedTags, component, parent, false);
+            if (component) ExportHelperMaterial(helperTags, exportedTags, component, parent, false);
         }
         blendsInProgress_.pop_back();
-        WriteBlend(doc, data, AppendMaterial(parent, MaterialName(doc, data, preview)));
-    } else if (clayMode) {
+        WriteBlend(data, AppendMaterial(parent, MaterialName(doc, data, preview)));
+    } else if (target_.clayMode) {
         TiXmlElement& body = AppendClayBody(AppendMaterial(parent, MaterialName(doc, data, false)));
         HostMaterial* linked = LinkedMaterial(data, kMaterial, doc);
-        if (IsStandardChannelOn(linked, material_channel::kBump)) WriteBumpMap(doc, data, linked, body);
+        if (IsStandardChannelOn(linked, material_channel::kBump)) WriteBumpMap(data, linked, body);
     } else {
         if (materialType == type::kSpecular || materialType == type::kGlossyTransparent) {
             WriteMedium(doc, data, parent);
         }
         TiXmlElement& material = AppendMaterial(parent, MaterialName(doc, data, preview));
-        if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(doc, data, material);
+        if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(data, material);
     }
     exportedTags.insert(tag);
     return true;

@@ -1,10 +1,8 @@
-// The "medium" element of a specular or glossy transparent material: the volume the
-// material encloses.
-#include "materials/medium_name.h"
+#include "materials/medium.h"
 
 #include "core/format.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
+#include "materials/spectrum.h"
 #include "tags/material_helper.h"
 
 namespace {
@@ -66,27 +64,26 @@ namespace {
 
 // Appends the spectrum that the kind parameter chooses.  The peak kind has no spectrum in a
 // medium: it leaves the wrapper empty, as an unknown kind does.
-void WriteCoefficientSpectrum(ExportXML& writer, const ParamContainer& data, const CoefficientSpectrum& spectrum,
-                              TiXmlElement& wrapper) {
+void WriteCoefficientSpectrum(const ParamContainer& data, const CoefficientSpectrum& spectrum, TiXmlElement& wrapper) {
     const int32_t kind = data.Get<int32_t>(spectrum.kindParam, 0);
     if (kind == spectrum.rgbKind) {
         Vector colour = data.Get<Vector>(spectrum.colour);
         if (spectrum.complement) colour = Vector(1.0f - colour.x, 1.0f - colour.y, 1.0f - colour.z);
-        writer.WriteRgbSpectrum(colour.x, colour.y, colour.z, data.Get<float>(spectrum.gamma),
+        WriteRgbSpectrum(colour.x, colour.y, colour.z, data.Get<float>(spectrum.gamma),
                                 data.Get<float>(spectrum.gain), wrapper);
     } else if (kind == spectrum.blackbodyKind) {
-        writer.WriteBlackbodySpectrum(data.Get<float>(spectrum.temperature), data.Get<float>(spectrum.blackbodyGain),
+        WriteBlackbodySpectrum(data.Get<float>(spectrum.temperature), data.Get<float>(spectrum.blackbodyGain),
                                       wrapper);
     } else if (kind == spectrum.uniformKind) {
-        writer.WriteUniformSpectrum(data.Get<float>(spectrum.uniformValue), wrapper);
+        WriteUniformSpectrum(data.Get<float>(spectrum.uniformValue), wrapper);
     } else if (kind == spectrum.tabulatedKind) {
-        writer.WriteTabulatedSpectrum(data.Get<HostString>(spectrum.start), data.Get<HostString>(spectrum.end),
+        WriteTabulatedSpectrum(data.Get<HostString>(spectrum.start), data.Get<HostString>(spectrum.end),
                                       data.Get<int32_t>(spectrum.count), data.Get<HostString>(spectrum.values),
                                       wrapper);
     }
 }
 
-void WritePhaseFunction(ExportXML& writer, const ParamContainer& data, TiXmlElement& scattering) {
+void WritePhaseFunction(const ParamContainer& data, TiXmlElement& scattering) {
     TiXmlElement& phase = *AppendElement(scattering, "phase_function");
     const int32_t kind = data.Get<int32_t>(kPhaseFunction, 0);
     if (kind == kUniformPhase) {
@@ -95,35 +92,35 @@ void WritePhaseFunction(ExportXML& writer, const ParamContainer& data, TiXmlElem
         TiXmlElement& g = *AppendElement(*AppendElement(phase, "henyey_greenstein"), "g_spectrum");
         const int32_t gKind = data.Get<int32_t>(kGSpectrum, kGUniform);
         if (gKind == kGUniform) {
-            writer.WriteUniformSpectrum(data.Get<float>(kGValue), g);
+            WriteUniformSpectrum(data.Get<float>(kGValue), g);
         } else if (gKind == kGRgb) {
-            writer.WriteRgbSpectrum(data.Get<float>(kGRed), data.Get<float>(kGGreen), data.Get<float>(kGBlue),
+            WriteRgbSpectrum(data.Get<float>(kGRed), data.Get<float>(kGGreen), data.Get<float>(kGBlue),
                                     data.Get<float>(kGGamma), 1.0f, g);
         }
     }
 }
 
-void WriteBasicMedium(ExportXML& writer, const ParamContainer& data, TiXmlElement& medium) {
+void WriteBasicMedium(const ParamContainer& data, TiXmlElement& medium) {
     TiXmlElement& basic = *AppendElement(medium, "basic");
     AppendKey(basic, "ior", Number(data.Get<float>(kMediumIor)));
     AppendKey(basic, "cauchy_b_coeff", Number(data.Get<float>(kCauchyB)));
-    WriteCoefficientSpectrum(writer, data, kAbsorptionSpectrum, *AppendElement(basic, "absorption_coefficient_spectrum"));
+    WriteCoefficientSpectrum(data, kAbsorptionSpectrum, *AppendElement(basic, "absorption_coefficient_spectrum"));
     if (!data.Get<bool>(kSubsurface, false)) return;
     TiXmlElement& scattering = *AppendElement(basic, "subsurface_scattering");
-    WriteCoefficientSpectrum(writer, data, kScatteringSpectrum,
+    WriteCoefficientSpectrum(data, kScatteringSpectrum,
                              *AppendElement(scattering, "scattering_coefficient_spectrum"));
-    WritePhaseFunction(writer, data, scattering);
+    WritePhaseFunction(data, scattering);
 }
 
 }  // namespace
 
-bool ExportXML::WriteMedium(HostDocument* document, const ParamContainer& tagData, TiXmlElement& parent) {
+bool WriteMedium(const HostDocument* document, const ParamContainer& tagData, TiXmlElement& parent) {
     TiXmlElement& medium = *AppendElement(parent, "medium");
     AppendKey(medium, "name", MediumName(tagData, document));
     AppendKey(medium, "precedence", FormatInt(tagData.Get<int32_t>(kPrecedence, 1)));
     switch (tagData.Get<int32_t>(kMediumKind, 0)) {
         case kBasic:
-            WriteBasicMedium(*this, tagData, medium);
+            WriteBasicMedium(tagData, medium);
             break;
         case kDermis:
             AppendKey(*AppendElement(medium, "dermis"), "hemoglobin_fraction", Number(tagData.Get<float>(kHemoglobin)));

@@ -1,10 +1,9 @@
-// Spectrum elements: the five ways the renderer describes a colour-like quantity.  Each writer
-// appends one spectrum element as the last child of the wrapper element its caller made.
+#include "materials/spectrum.h"
+
 #include <string>
 
 #include "core/format.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ HostString WholeValues(const HostString& values) {
 
 }  // namespace
 
-bool ExportXML::WriteRgbSpectrum(float r, float g, float b, float gamma, float gain, TiXmlElement& parent) {
+bool WriteRgbSpectrum(float r, float g, float b, float gamma, float gain, TiXmlElement& parent) {
     TiXmlElement& rgb = *AppendElement(parent, "rgb");
     const float scaled[] = {r * gain, g * gain, b * gain};
     std::string components;
@@ -36,21 +35,20 @@ bool ExportXML::WriteRgbSpectrum(float r, float g, float b, float gamma, float g
     return true;
 }
 
-bool ExportXML::WriteBlackbodySpectrum(float temperature, float gain, TiXmlElement& parent) {
+bool WriteBlackbodySpectrum(float temperature, float gain, TiXmlElement& parent) {
     TiXmlElement& blackbody = *AppendElement(parent, "blackbody");
     AppendKey(blackbody, "temperature", Number(temperature));
     AppendKey(blackbody, "gain", Number(gain));
     return true;
 }
 
-bool ExportXML::WriteUniformSpectrum(float value, TiXmlElement& parent) {
+bool WriteUniformSpectrum(float value, TiXmlElement& parent) {
     TiXmlElement& uniform = *AppendElement(parent, "uniform");
     AppendKey(uniform, "value", Number(value));
     return true;
 }
 
-bool ExportXML::WritePeakSpectrum(float peakMin, float peakWidth, float baseValue, float peakValue,
-                                  TiXmlElement& parent) {
+bool WritePeakSpectrum(float peakMin, float peakWidth, float baseValue, float peakValue, TiXmlElement& parent) {
     TiXmlElement& peak = *AppendElement(parent, "peak");
     AppendKey(peak, "peak_min", Number(peakMin));
     AppendKey(peak, "peak_width", Number(peakWidth));
@@ -59,8 +57,8 @@ bool ExportXML::WritePeakSpectrum(float peakMin, float peakWidth, float baseValu
     return true;
 }
 
-bool ExportXML::WriteTabulatedSpectrum(const HostString& startWavelength, const HostString& endWavelength,
-                                       int32_t count, const HostString& values, TiXmlElement& parent) {
+bool WriteTabulatedSpectrum(const HostString& startWavelength, const HostString& endWavelength, int32_t count,
+                            const HostString& values, TiXmlElement& parent) {
     TiXmlElement& tabulated = *AppendElement(parent, "regular_tabulated");
     AppendKey(tabulated, "start_wavelength", startWavelength);
     AppendKey(tabulated, "end_wavelength", endWavelength);

@@ -6,7 +6,7 @@
 #include "core/format.h"
 #include "core/paths.h"
 #include "core/xml.h"
-#include "export/export_xml.h"
+#include "materials/material_writer.h"
 #include "tags/material_helper.h"
 
 namespace {
@@ -31,7 +31,7 @@ std::string OneFileName(std::string name) {
 
 // Where the image of a channel lies: the channel's folder joined with its texture name, or
 // what the host's texture search finds from the document's folder.  Empty when not found.
-HostFilename TextureFile(HostDocument* document, const HostChannel& found) {
+HostFilename TextureFile(const HostDocument* document, const HostChannel& found) {
     const HostString name = found.Data().Get<HostString>(host_param::kChannelTexture);
     if (name.IsEmpty()) return {};
     const HostFilename folder = found.Data().Get<HostFilename>(host_param::kChannelFolder);
@@ -41,12 +41,12 @@ HostFilename TextureFile(HostDocument* document, const HostChannel& found) {
 
 }  // namespace
 
-std::string ExportXML::CopyTexture(const HostFilename& source, const HostString& materialName,
-                                   const HostString& textureName) {
+std::string MaterialWriter::CopyTexture(const HostFilename& source, const HostString& materialName,
+                                        const HostString& textureName) const {
     Host& host = TheHost();
-    const HostFilename folderName("textures." + sceneBaseName.Str());
+    const HostFilename folderName("textures." + target_.sceneBaseName.Str());
     const HostFilename copyName(OneFileName(materialName.Str() + "." + HostFilename(textureName).GetFile().Str()));
-    const HostFilename folder = sceneDirectory + folderName;
+    const HostFilename folder = target_.sceneDirectory + folderName;
     const HostFilename copy = folder + copyName;
     if (!host.FileExists(folder, true)) host.CreateDirectory(folder);
     if (!host.CopyFile(source, copy, true)) {
@@ -55,19 +55,18 @@ std::string ExportXML::CopyTexture(const HostFilename& source, const HostString&
     return (folderName + copyName).Str();
 }
 
-void ExportXML::WriteTextureElement(HostDocument* doc, HostMaterial* material, int32_t channelNumber,
-                                    const char* element,
-                                    const std::vector<std::pair<const char*, HostString>>& values,
-                                    TiXmlElement& parent) {
+void MaterialWriter::WriteTextureElement(HostMaterial* material, int32_t channelNumber, const char* element,
+                                         const std::vector<std::pair<const char*, HostString>>& values,
+                                         TiXmlElement& parent) const {
     const HostChannel* found = material ? material->GetChannel(channelNumber) : nullptr;
     if (!found) return;
-    const HostFilename file = TextureFile(doc, *found);
+    const HostFilename file = TextureFile(target_.document, *found);
     if (file.IsEmpty()) return;
     std::string path;
-    if (networkRender) {
+    if (target_.networkRender) {
         path = CopyTexture(file, material->GetName(), found->Data().Get<HostString>(host_param::kChannelTexture));
     } else {
-        path = RelativePath(sceneDirectory.Str(), file.Str()).value_or("");
+        path = RelativePath(target_.sceneDirectory.Str(), file.Str()).value_or("");
     }
     TiXmlElement& texture = *AppendElement(parent, element);
     AppendKey(texture, "uv_set", "default");
@@ -75,30 +74,30 @@ void ExportXML::WriteTextureElement(HostDocument* doc, HostMaterial* material, i
     for (const auto& [key, text] : values) AppendKey(texture, key, text);
 }
 
-void ExportXML::WriteAlbedoTexture(HostDocument* doc, const ParamContainer& tagData, HostMaterial* material,
-                                   TiXmlElement& parent) {
-    WriteTextureElement(doc, material, channel::kAlbedo, "albedo_texture",
+void MaterialWriter::WriteAlbedoTexture(const ParamContainer& tagData, HostMaterial* material,
+                                        TiXmlElement& parent) const {
+    WriteTextureElement(material, channel::kAlbedo, "albedo_texture",
                         {{"exponent", Number(tagData, kAlbedoTextureGamma)}}, parent);
 }
 
-void ExportXML::WriteBumpMap(HostDocument* doc, const ParamContainer& tagData, HostMaterial* material,
-                             TiXmlElement& parent) {
-    WriteTextureElement(doc, material, channel::kBump, "bump_map",
+void MaterialWriter::WriteBumpMap(const ParamContainer& tagData, HostMaterial* material,
+                                  TiXmlElement& parent) const {
+    WriteTextureElement(material, channel::kBump, "bump_map",
                         MapValues(tagData, kBumpA, kBumpB, kBumpC, kBumpExponent), parent);
 }
 
-void ExportXML::WriteExponentMap(HostDocument* doc, const ParamContainer& tagData, HostMaterial* material,
-                                 TiXmlElement& parent) {
-    WriteTextureElement(doc, material, channel::kExponentMap, "exponent_map",
+void MaterialWriter::WriteExponentMap(const ParamContainer& tagData, HostMaterial* material,
+                                      TiXmlElement& parent) const {
+    WriteTextureElement(material, channel::kExponentMap, "exponent_map",
                         MapValues(tagData, kExponentMapA, kExponentMapB, kExponentMapC, kExponentMapExponent), parent);
 }
 
-void ExportXML::WriteBlendMap(HostDocument* doc, const ParamContainer& /*tagData*/, HostMaterial* material,
-                              TiXmlElement& parent) {
-    WriteTextureElement(doc, material, channel::kBlendMap, "blend_map", {{"exponent", "1"}}, parent);
+void MaterialWriter::WriteBlendMap(const ParamContainer& /*tagData*/, HostMaterial* material,
+                                   TiXmlElement& parent) const {
+    WriteTextureElement(material, channel::kBlendMap, "blend_map", {{"exponent", "1"}}, parent);
 }
 
-void ExportXML::WriteLightTexture(HostDocument* doc, const ParamContainer& /*tagData*/, HostMaterial* material,
-                                  TiXmlElement& parent) {
-    WriteTextureElement(doc, material, channel::kAlbedo, "texture", {{"exponent", "2.2"}}, parent);
+void MaterialWriter::WriteLightTexture(const ParamContainer& /*tagData*/, HostMaterial* material,
+                                       TiXmlElement& parent) const {
+    WriteTextureElement(material, channel::kAlbedo, "texture", {{"exponent", "2.2"}}, parent);
 }

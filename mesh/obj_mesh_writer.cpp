@@ -3,8 +3,8 @@
 #include <string>
 
 #include "core/format.h"
+#include "core/version.h"
 #include "mesh/texture_tag.h"
-#include "plugin/registration.h"
 #include "sdk/host.h"
 
 namespace {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/material_name.h"
+
 namespace {
 
 bool IsTextureTag(const HostTag& tag) { return tag.GetType() == host_type::kTextureTag; }
@@ -35,12 +37,6 @@ HostTag* FindTextureTag(const HostObject* object, const HostDocument* document, 
     HostTag* tag = selectionTag ? FirstTextureTag(*object, selectionTag->GetName()) : nullptr;
     if (!tag) tag = DefaultTextureTag(*object);
     return tag && LinksMaterial(*tag, document) ? tag : nullptr;
-}
-
-HostString SanitizeMaterialName(const HostString& name) {
-    std::string bytes = name.Str();
-    std::replace(bytes.begin(), bytes.end(), ' ', '_');
-    return bytes;
 }
 
 HostString TextureTagMaterialName(const HostTag* textureTag) {

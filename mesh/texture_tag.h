@@ -1,13 +1,11 @@
-// Which texture tag gives a polygon object (or a part of it) its material, and the material
-// name as the renderer's files spell it.  Shared by the mesh files, the plane and sphere
-// elements and the material writers.
+// Which texture tag gives a polygon object (or a part of it) its material, and that material's
+// name as the renderer's files spell it.  Shared by the mesh files and the plane and sphere
+// elements.
 #pragma once
 
+#include "core/material_name.h"
 #include "sdk/hoststring.h"
 #include "sdk/scene.h"
-
-// The material name written for geometry without a material.
-inline constexpr const char* kDefaultMaterialName = "defaultMat";
 
 // The texture tag that applies to `object`.
 //
@@ -18,9 +16,6 @@ inline constexpr const char* kDefaultMaterialName = "defaultMat";
 // The tag found counts only when its material link (parameter 1010) resolves in `document` to
 // a material; otherwise, and when no tag is found, the result is null.
 HostTag* FindTextureTag(const HostObject* object, const HostDocument* document, const HostTag* selectionTag);
-
-// The name with every blank (" ") replaced by "_".
-HostString SanitizeMaterialName(const HostString& name);
 
 // The material name of a texture tag as FindTextureTag gives it: the sanitised name of the
 // tag's material, or "defaultMat" when there is no tag or the host gives it no material.

@@ -1,7 +1,7 @@
 #include "plugin/about.h"
 
+#include "core/version.h"
 #include "plugin/commands.h"
-#include "plugin/registration.h"
 
 namespace {
 constexpr int32_t kVersionText = 177162;

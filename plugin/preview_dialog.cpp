@@ -1,7 +1,7 @@
 #include "plugin/preview_dialog.h"
 
 #include "core/module.h"
-#include "export/export_xml.h"
+#include "materials/library_export.h"
 #include "plugin/renderer_location.h"
 #include "plugin/run_script.h"
 #include "sdk/host.h"
@@ -69,19 +69,18 @@ bool PreviewDialog::Command(int32_t id, const ParamContainer& /*message*/) {
 
 void PreviewDialog::PreviewAction() {
     Host& host = TheHost();
-    ExportXML worker;
     const HostFilename scene = PreviewFolder() + HostFilename("preview.ovs");
     int32_t quality = kDefaultPreviewQuality;
     GetInt32(kQuality, quality);
     const HostFilename script = WritePreviewScript(rendererPath, scene, imagePath, quality);
 
-    ExportXML::MaterialLibraryRecord record;
+    MaterialLibraryRecord record;
     record.document = host.GetActiveDocument();
     record.tag = helperTag;
     record.file = PreviewFolder() + HostFilename("preview.ovm");
     record.preview = true;
     record.copyTextures = false;
-    worker.WriteMaterialLibrary(record);
+    WriteMaterialLibrary(record);
 
     if (!script.IsEmpty()) host.ExecuteFile(script);
     Close(true);

@@ -4,7 +4,10 @@
 
 #include "core/ids.h"
 #include "core/module.h"
+#include "core/version.h"
+#include "materials/library_export.h"
 #include "plugin/commands.h"
+#include "plugin/preview_dialog.h"
 #include "sdk/host.h"
 #include "tags/camera_tag.h"
 #include "tags/light_tag.h"
@@ -71,10 +74,21 @@ bool RegisterSeparators() {
                                            std::make_unique<MenuSeparator>());
 }
 
+// The helper tag's buttons write a material library and open the preview dialog.
+void SetHelperTagActions() {
+    MaterialHelperActions actions;
+    actions.exportLibrary = [](HostDocument* document, HostTag* tag, const HostFilename& file, bool copyTextures) {
+        return WriteMaterialLibrary({document, tag, file, false, copyTextures});
+    };
+    actions.openPreview = OpenPreviewDialog;
+    SetMaterialHelperActions(actions);
+}
+
 }  // namespace
 
 bool RegisterModule() {
     using namespace plugin_id;
+    SetHelperTagActions();
     const bool registered =
         RegisterTag(kLightTag, name_id::kLightTag, 1, MyLightTag::Alloc, "LightTag.tif", "tMyLightTag") &&
         RegisterTag(kMaterialHelper, name_id::kMaterialHelper, 3, MyMaterialHelper::Alloc, "MaterialHelper.tif",

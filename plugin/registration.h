@@ -4,5 +4,3 @@
 // Registers every class; stops at the first registration that fails.  Prints the version
 // line and returns true when all succeeded.
 bool RegisterModule();
-
-inline constexpr const char* kVersionLine = "Vexlor 1.0.9 R2";

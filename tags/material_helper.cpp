@@ -8,8 +8,6 @@
 
 #include "core/ids.h"
 #include "core/module.h"
-#include "export/export_xml.h"
-#include "plugin/preview_dialog.h"
 #include "sdk/host.h"
 
 namespace {
@@ -140,6 +138,8 @@ HostDocument* DocumentOf(const HostNode& node) {
     return document ? document : TheHost().GetActiveDocument();
 }
 
+MaterialHelperActions g_actions;
+
 // Button 1083: asks for the library file and whether to copy the textures, then writes it.
 bool ExportToLibrary(HostTag& tag) {
     Host& host = TheHost();
@@ -149,8 +149,7 @@ bool ExportToLibrary(HostTag& tag) {
         return false;
     }
     const bool copyTextures = host.QuestionDialog(host.LoadString(kQuestionString));
-    ExportXML worker;
-    worker.WriteMaterialLibrary({DocumentOf(tag), &tag, file, false, copyTextures});
+    if (g_actions.exportLibrary) g_actions.exportLibrary(DocumentOf(tag), &tag, file, copyTextures);
     return true;
 }
 
@@ -159,7 +158,7 @@ void RenderPreview(HostTag& tag) {
     if (!LinkedMaterial(tag.Data(), kMaterial, TheHost().GetActiveDocument())) return;
     const HostFilename image = NewPreviewImagePath();
     tag.Data().Set<HostFilename>(kPreviewImage, image);
-    OpenPreviewDialog(image, &tag);
+    if (g_actions.openPreview) g_actions.openPreview(image, &tag);
 }
 
 // Message 27 for the preview entry: the rendered image, also scaled into the host material's
@@ -177,6 +176,8 @@ void ProvidePreviewBitmap(const HostNode& node, DescriptionBitmapRequest& reques
 }
 
 }  // namespace
+
+void SetMaterialHelperActions(const MaterialHelperActions& actions) { g_actions = actions; }
 
 const ParamTable& MyMaterialHelper::Defaults() {
     static const ParamTable table = {

@@ -79,6 +79,17 @@ inline constexpr int32_t kExponentMap = 9;
 // Custom data type of the preview-image entry (1096).
 inline constexpr int32_t kPreviewDisplayType = 1001053;
 
+// What the tag's two buttons start.  The library writer and the preview dialog stand above the
+// tags, so the module hands them to the tag when it registers it; a button whose action is not
+// set does nothing.
+struct MaterialHelperActions {
+    // Writes the tag's material to the library `file`.
+    bool (*exportLibrary)(HostDocument* document, HostTag* tag, const HostFilename& file, bool copyTextures) = nullptr;
+    // Opens the preview dialog of the tag, which renders into `image`.
+    void (*openPreview)(const HostFilename& image, HostTag* tag) = nullptr;
+};
+void SetMaterialHelperActions(const MaterialHelperActions& actions);
+
 class MyMaterialHelper : public TagData {
 public:
     static TagData* Alloc() { return new MyMaterialHelper; }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/xml.h"
-#include "export/export_xml.h"
+#include "export/settings_elements.h"
 #include "tests/support/module_fixture.h"
 
 #include "tests/support/settings_test_support.h"
@@ -34,13 +34,11 @@ protected:
         return Run(sceneScale);
     }
     Written Run(float sceneScale) {
-        ExportXML worker;
-        worker.Configure(host_.Document(), HostPath("room.ovs"), false, false, false, false, false, true);
-        worker.sceneScale = sceneScale;
+        const SceneContext context{host_.Document(), HostPath("room.ovs").GetDirectory(), sceneScale};
         TiXmlElement scene("scene");
         TiXmlElement settings("renderer_settings");
         AppendKey(settings, "render_foreground_alpha", "false");
-        EXPECT_EQ(worker.WriteCamera(host_.Document(), scene, settings), 1);
+        EXPECT_EQ(WriteCamera(context, scene, settings), 1);
         const TiXmlElement* camera = scene.FirstChildElement("camera");
         EXPECT_NE(camera, nullptr);
         EXPECT_EQ(camera, scene.LastChild());

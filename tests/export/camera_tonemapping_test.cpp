@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "export/export_xml.h"
+#include "export/settings_elements.h"
 #include "tests/support/module_fixture.h"
 #include "tests/support/settings_test_support.h"
 
@@ -17,11 +17,9 @@ const char* const kFixedReinhard =
 class ToneMapping : public ModuleTest {
 protected:
     std::string Written() {
-        ExportXML worker;
-        worker.Configure(host_.Document(), HostPath("room.ovs"), false, false, false, false, false, true);
         TiXmlElement scene("scene");
         AppendMarker(scene);
-        EXPECT_EQ(worker.WriteToneMapping(host_.Document(), scene), 1);
+        EXPECT_EQ(WriteToneMapping(host_.Document(), scene), 1);
         const TiXmlNode* written = scene.LastChild();
         EXPECT_NE(written, scene.FirstChild()) << "nothing appended";
         return settings_testing::Compact(*written);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "export/export_xml.h"
+#include "export/settings_elements.h"
 #include "tags/render_settings.h"
 #include "tests/support/module_fixture.h"
 
@@ -25,11 +25,8 @@ protected:
     }
     // The children that WriteEnvironment appends to "scene".
     std::string Written(const ParamContainer* settings, float sceneScale = 1.0f) {
-        ExportXML worker;
-        worker.Configure(host_.Document(), HostPath("room.ovs"), false, false, false, false, false, true);
-        worker.sceneScale = sceneScale;
         TiXmlElement scene("scene");
-        worker.WriteEnvironment(host_.Document(), settings, scene);
+        WriteEnvironment({host_.Document(), HostPath("room.ovs").GetDirectory(), sceneScale}, settings, scene);
         const std::string xml = Compact(scene);
         return xml == "<scene />" ? "" : xml.substr(7, xml.size() - 7 - 8);
     }

@@ -111,7 +111,7 @@ TEST_F(ExportSpine, GeneratorsAreConvertedForTheExportAndRestoredAfterwards) {
     HostObject* box = document.SearchObject("Box");
 
     ExportXML worker;
-    worker.Configure(&document, HostPath("room.ovs"), false, false, false, false, false, true);
+    worker.Configure(&document, HostPath("room.ovs"), {});
     document.StartUndo();
     worker.PrepareGeometry(document.GetFirstObject());
     document.EndUndo();

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "export/export_xml.h"
+#include "export/settings_elements.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -39,11 +39,9 @@ protected:
         } else {
             LoadDocument(R"({"objects": []})");
         }
-        ExportXML worker;
-        worker.Configure(host_.Document(), HostPath("room.ovs"), false, false, false, false, false, true);
-        worker.sceneScale = c.sceneScale;
+        const SceneContext context{host_.Document(), HostPath("room.ovs").GetDirectory(), c.sceneScale};
         TiXmlElement element("renderer_settings");
-        EXPECT_EQ(worker.WriteRendererSettings(host_.Document(), element, settings), 1);
+        EXPECT_EQ(WriteRendererSettings(context, element, settings), 1);
         return KeyLines(element);
     }
 };

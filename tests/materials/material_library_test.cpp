@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "core/ids.h"
-#include "export/export_xml.h"
+#include "materials/library_export.h"
 #include "sdk/plugin.h"
 #include "tests/support/module_fixture.h"
 
@@ -45,8 +45,7 @@ protected:
         return host_.Document()->SearchObject(object)->GetTag(plugin_id::kMaterialHelper);
     }
     bool Write(const char* object, const std::string& file, bool preview, bool copy = false) {
-        ExportXML worker;
-        return worker.WriteMaterialLibrary({host_.Document(), Tag(object), HostPath(file), preview, copy});
+        return WriteMaterialLibrary({host_.Document(), Tag(object), HostPath(file), preview, copy});
     }
     // "kind name" for each child of "scenedata".
     std::vector<std::string> Contents(const std::string& file) {
@@ -104,13 +103,10 @@ TEST_F(MaterialLibrary, PreviewNamesTheTopMaterialButNotItsComponents) {
 }
 
 TEST_F(MaterialLibrary, ClayModeIsOffAndTheNameGetsTheLibraryExtension) {
-    ExportXML worker;
-    worker.clayMode = true;
-    ASSERT_TRUE(worker.WriteMaterialLibrary({host_.Document(), Tag("a"), HostPath("glass.txt"), false, false}));
+    ASSERT_TRUE(WriteMaterialLibrary({host_.Document(), Tag("a"), HostPath("glass.txt"), false, false}));
     EXPECT_FALSE(fs::exists(NativePath("glass.txt")));
     EXPECT_EQ(Contents("glass.ovm"),
               (std::vector<std::string>{"material nullMat", "medium MedRed Glass", "material Red_Glass"}));
-    EXPECT_EQ(worker.document, nullptr);
 }
 
 TEST_F(MaterialLibrary, CopiedTexturesGoBesideTheLibrary) {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "core/xml.h"
-#include "export/export_xml.h"
+#include "materials/material_writer.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -15,11 +15,14 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ReadText;
 
+using TextureWriter = void (MaterialWriter::*)(const ParamContainer&, HostMaterial*, TiXmlElement&) const;
+
 class MaterialTexture : public testing_support::ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        worker_.Configure(nullptr, HostPath("room.ovs"), false, false, false, false, false, true);
+        target_.sceneDirectory = HostPath("room.ovs").GetDirectory();
+        target_.sceneBaseName = "room";
     }
     void WriteImage(const std::string& relative, const std::string& bytes) {
         fs::create_directories(fs::path(NativePath(relative)).parent_path());
@@ -36,10 +39,11 @@ protected:
     static std::string Quote(const std::string& text) { return nlohmann::json(text).dump(); }
     HostMaterial* Find(const std::string& name) { return host_.Document()->SearchMaterial(name); }
     // Runs a texture writer into a fresh parent element and returns what it appended.
-    std::string Write(void (ExportXML::*writer)(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&),
-                      HostMaterial* material, const ParamContainer& tagData = {}) {
+    std::string Write(TextureWriter writer, HostMaterial* material, const ParamContainer& tagData = {}) {
         TiXmlElement parent("parent");
-        (worker_.*writer)(host_.Document(), tagData, material, parent);
+        MaterialTarget target = target_;
+        target.document = host_.Document();
+        (MaterialWriter(target).*writer)(tagData, material, parent);
         TiXmlPrinter printer;
         printer.SetIndent("");
         printer.SetLineBreak("");
@@ -47,14 +51,14 @@ protected:
         return printer.Str();
     }
     std::string PathOf(HostMaterial* material) {
-        const std::string text = Write(&ExportXML::WriteAlbedoTexture, material);
+        const std::string text = Write(&MaterialWriter::WriteAlbedoTexture, material);
         const size_t from = text.find("<path>");
         const size_t to = text.find("</path>");
         if (from == std::string::npos || to == std::string::npos) return "<no path>";
         return text.substr(from + 6, to - from - 6);
     }
 
-    ExportXML worker_;
+    MaterialTarget target_;
 };
 
 TEST_F(MaterialTexture, EachKindCarriesItsValues) {
@@ -69,16 +73,16 @@ TEST_F(MaterialTexture, EachKindCarriesItsValues) {
     }
     const std::string start = "<uv_set>default</uv_set><path>tex\\a.png</path>";
     const struct {
-        void (ExportXML::*writer)(HostDocument*, const ParamContainer&, HostMaterial*, TiXmlElement&);
+        TextureWriter writer;
         std::string expected;
     } cases[] = {
-        {&ExportXML::WriteAlbedoTexture, "<albedo_texture>" + start + "<exponent>1.5</exponent></albedo_texture>"},
-        {&ExportXML::WriteBumpMap,
+        {&MaterialWriter::WriteAlbedoTexture, "<albedo_texture>" + start + "<exponent>1.5</exponent></albedo_texture>"},
+        {&MaterialWriter::WriteBumpMap,
          "<bump_map>" + start + "<a>3.5</a><b>4.5</b><c>5.5</c><exponent>2.5</exponent></bump_map>"},
-        {&ExportXML::WriteExponentMap,
+        {&MaterialWriter::WriteExponentMap,
          "<exponent_map>" + start + "<a>7.5</a><b>8.5</b><c>9.5</c><exponent>6.5</exponent></exponent_map>"},
-        {&ExportXML::WriteBlendMap, "<blend_map>" + start + "<exponent>1</exponent></blend_map>"},
-        {&ExportXML::WriteLightTexture, "<texture>" + start + "<exponent>2.2</exponent></texture>"},
+        {&MaterialWriter::WriteBlendMap, "<blend_map>" + start + "<exponent>1</exponent></blend_map>"},
+        {&MaterialWriter::WriteLightTexture, "<texture>" + start + "<exponent>2.2</exponent></texture>"},
     };
     for (const auto& c : cases) EXPECT_EQ(Write(c.writer, Find("M"), tag), c.expected);
 }
@@ -90,9 +94,9 @@ TEST_F(MaterialTexture, NoElementWithoutAnImage) {
              Material("Folder only", R"("0": {"on": true, "folder": "Z:\\tmp"})") + "," +
              R"({"name": "Base", "type": "base"})");
     for (const char* name : {"Missing", "Unnamed", "Folder only", "Base"}) {
-        EXPECT_EQ(Write(&ExportXML::WriteAlbedoTexture, Find(name)), "") << name;
+        EXPECT_EQ(Write(&MaterialWriter::WriteAlbedoTexture, Find(name)), "") << name;
     }
-    EXPECT_EQ(Write(&ExportXML::WriteAlbedoTexture, nullptr), "");
+    EXPECT_EQ(Write(&MaterialWriter::WriteAlbedoTexture, nullptr), "");
 }
 
 TEST_F(MaterialTexture, PathsRelativeToTheSceneOrAbsoluteOnAnotherDrive) {
@@ -115,7 +119,7 @@ class MaterialTextureCopy : public MaterialTexture {
 protected:
     void SetUp() override {
         MaterialTexture::SetUp();
-        worker_.networkRender = true;
+        target_.networkRender = true;
     }
 };
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/ids.h"
-#include "export/export_xml.h"
-#include "materials/medium_name.h"
+
+#include "materials/medium.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
@@ -33,7 +33,7 @@ protected:
     // The medium element of the object's helper tag.
     std::string Medium(const std::string& object, bool compact = true) {
         TiXmlElement parent("scene");
-        EXPECT_TRUE(writer_.WriteMedium(host_.Document(), TagData(object), parent));
+        EXPECT_TRUE(WriteMedium(host_.Document(), TagData(object), parent));
         const TiXmlElement* medium = parent.FirstChildElement("medium");
         if (!medium) return "no medium";
         EXPECT_EQ(medium, parent.LastChild());  // exactly one element is appended
@@ -48,8 +48,6 @@ protected:
         Load(Helper("Object", params));
         return Medium("Object");
     }
-
-    ExportXML writer_;
 };
 
 TEST_F(MediumTest, GoldenMediaOfEveryKind) {

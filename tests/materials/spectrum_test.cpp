@@ -4,8 +4,7 @@
 #include <string>
 
 #include "core/xml.h"
-#include "export/export_xml.h"
-
+#include "materials/spectrum.h"
 #include "tests/support/settings_test_support.h"
 
 namespace {
@@ -14,63 +13,61 @@ using settings_testing::Compact;
 
 struct SpectrumCase {
     const char* name;
-    std::function<bool(ExportXML&, TiXmlElement&)> write;
+    std::function<bool(TiXmlElement&)> write;
     const char* xml;  // the wrapper with what the writer appended
 };
 
 class SpectrumWriters : public testing::TestWithParam<SpectrumCase> {};
 
 TEST_P(SpectrumWriters, AppendOneSpectrumElementToTheWrapper) {
-    ExportXML worker;
     TiXmlElement wrapper("albedo_spectrum");
-    EXPECT_TRUE(GetParam().write(worker, wrapper));
+    EXPECT_TRUE(GetParam().write(wrapper));
     EXPECT_EQ(Compact(wrapper), GetParam().xml);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Spectrum, SpectrumWriters,
     testing::Values(
-        SpectrumCase{"WhiteRgb", [](ExportXML& w, TiXmlElement& p) { return w.WriteRgbSpectrum(1, 1, 1, 2.2f, 1, p); },
+        SpectrumCase{"WhiteRgb", [](TiXmlElement& p) { return WriteRgbSpectrum(1, 1, 1, 2.2f, 1, p); },
                      "<albedo_spectrum><rgb><rgb>1 1 1</rgb><gamma>2.2</gamma></rgb></albedo_spectrum>"},
         // The gain scales the three components, never the gamma.
         SpectrumCase{"RgbWithGain",
-                     [](ExportXML& w, TiXmlElement& p) { return w.WriteRgbSpectrum(0.25f, 0.5f, 0.7f, 1.8f, 2, p); },
+                     [](TiXmlElement& p) { return WriteRgbSpectrum(0.25f, 0.5f, 0.7f, 1.8f, 2, p); },
                      "<albedo_spectrum><rgb><rgb>0.5 1 1.4</rgb><gamma>1.8</gamma></rgb></albedo_spectrum>"},
         // Products are rounded to floats before they are written: 0.1f * 0.1f is not 0.01f.
         SpectrumCase{"RgbProductsAsFloats",
-                     [](ExportXML& w, TiXmlElement& p) { return w.WriteRgbSpectrum(0.1f, 0, -1, 1, 0.1f, p); },
+                     [](TiXmlElement& p) { return WriteRgbSpectrum(0.1f, 0, -1, 1, 0.1f, p); },
                      "<albedo_spectrum><rgb><rgb>0.010000001 0 -0.1</rgb><gamma>1</gamma></rgb></albedo_spectrum>"},
         SpectrumCase{"Blackbody",
-                     [](ExportXML& w, TiXmlElement& p) { return w.WriteBlackbodySpectrum(6500, 0.75f, p); },
+                     [](TiXmlElement& p) { return WriteBlackbodySpectrum(6500, 0.75f, p); },
                      "<albedo_spectrum><blackbody><temperature>6500</temperature><gain>0.75</gain></blackbody>"
                      "</albedo_spectrum>"},
-        SpectrumCase{"Uniform", [](ExportXML& w, TiXmlElement& p) { return w.WriteUniformSpectrum(0.125f, p); },
+        SpectrumCase{"Uniform", [](TiXmlElement& p) { return WriteUniformSpectrum(0.125f, p); },
                      "<albedo_spectrum><uniform><value>0.125</value></uniform></albedo_spectrum>"},
         // Leaves in their fixed order whatever the values.
         SpectrumCase{"Peak",
-                     [](ExportXML& w, TiXmlElement& p) { return w.WritePeakSpectrum(400, 20, 0.5f, 10, p); },
+                     [](TiXmlElement& p) { return WritePeakSpectrum(400, 20, 0.5f, 10, p); },
                      "<albedo_spectrum><peak><peak_min>400</peak_min><peak_width>20</peak_width>"
                      "<base_value>0.5</base_value><peak_value>10</peak_value></peak></albedo_spectrum>"},
         // The texts go in verbatim, even when the count does not match the values.
         SpectrumCase{"TabulatedVerbatim",
-                     [](ExportXML& w, TiXmlElement& p) {
-                         return w.WriteTabulatedSpectrum("400", " 700nm", 4, "0.1 0.2 x", p);
+                     [](TiXmlElement& p) {
+                         return WriteTabulatedSpectrum("400", " 700nm", 4, "0.1 0.2 x", p);
                      },
                      "<albedo_spectrum><regular_tabulated><start_wavelength>400</start_wavelength>"
                      "<end_wavelength> 700nm</end_wavelength><num_values>4</num_values>"
                      "<values>0.1 0.2 x</values></regular_tabulated></albedo_spectrum>"},
         SpectrumCase{"TabulatedEmptyTexts",
-                     [](ExportXML& w, TiXmlElement& p) { return w.WriteTabulatedSpectrum("", "", -3, "", p); },
+                     [](TiXmlElement& p) { return WriteTabulatedSpectrum("", "", -3, "", p); },
                      "<albedo_spectrum><regular_tabulated><start_wavelength></start_wavelength>"
                      "<end_wavelength></end_wavelength><num_values>-3</num_values><values></values>"
                      "</regular_tabulated></albedo_spectrum>"}),
     [](const testing::TestParamInfo<SpectrumCase>& info) { return std::string(info.param.name); });
 
 TEST(SpectrumPlacement, NewElementGoesAfterTheWrappersChildren) {
-    ExportXML worker;
     TiXmlElement wrapper("emission");
     AppendKey(wrapper, "first", "x");
-    worker.WriteUniformSpectrum(2, wrapper);
+    WriteUniformSpectrum(2, wrapper);
     EXPECT_EQ(Compact(wrapper), "<emission><first>x</first><uniform><value>2</value></uniform></emission>");
 }
 
@@ -78,9 +75,8 @@ TEST(SpectrumPlacement, NewElementGoesAfterTheWrappersChildren) {
 TEST(SpectrumPlacement, OverlongTabulatedValuesAreCutBetweenValues) {
     std::string values;
     while (values.size() < 2100) values += "0.123456 ";
-    ExportXML worker;
     TiXmlElement wrapper("w");
-    worker.WriteTabulatedSpectrum("400", "700", 233, values, wrapper);
+    WriteTabulatedSpectrum("400", "700", 233, values, wrapper);
     const TiXmlElement* written = wrapper.FirstChildElement("regular_tabulated")->FirstChildElement("values");
     const std::string text = written->GetText();
     EXPECT_LE(text.size(), kMaxValueTextBytes);
