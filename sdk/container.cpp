@@ -1,8 +1,8 @@
-#include "container.h"
+#include "sdk/container.h"
 
 #include <cmath>
 
-#include "scene.h"
+#include "sdk/scene.h"
 
 ParamType ParamContainer::TypeOf(int32_t id) const {
     const ParamValue* value = Find(id);

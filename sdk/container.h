@@ -11,9 +11,9 @@
 #include <type_traits>
 #include <variant>
 
-#include "filename.h"
-#include "hoststring.h"
-#include "math.h"
+#include "sdk/filename.h"
+#include "sdk/hoststring.h"
+#include "sdk/math.h"
 
 class HostDocument;
 class HostNode;

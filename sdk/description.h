@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "hoststring.h"
+#include "sdk/hoststring.h"
 
 // Flag that a description callback adds to say the description was loaded.
 inline constexpr int32_t kDescriptionLoaded = 2;

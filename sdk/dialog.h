@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "container.h"
-#include "hoststring.h"
+#include "sdk/container.h"
+#include "sdk/hoststring.h"
 
 // The host's side of an open dialog.
 class DialogBackend {

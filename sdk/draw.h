@@ -1,7 +1,7 @@
 // Views and drawing.  The host hands a view to the drawing operations of tags and objects.
 #pragma once
 
-#include "math.h"
+#include "sdk/math.h"
 
 class HostDocument;
 class HostObject;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "hoststring.h"
+#include "sdk/hoststring.h"
 
 class HostFile {
 public:

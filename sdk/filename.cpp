@@ -1,4 +1,4 @@
-#include "filename.h"
+#include "sdk/filename.h"
 
 namespace {
 

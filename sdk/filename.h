@@ -1,7 +1,7 @@
 // HostFilename: a file name of the host, a Windows path ("C:\dir\file.ext").
 #pragma once
 
-#include "hoststring.h"
+#include "sdk/hoststring.h"
 
 class HostFilename {
 public:

@@ -5,14 +5,14 @@
 #include <cstdint>
 #include <memory>
 
-#include "bitmap.h"
-#include "container.h"
-#include "dialog.h"
-#include "file.h"
-#include "filename.h"
-#include "hoststring.h"
-#include "plugin.h"
-#include "scene.h"
+#include "sdk/bitmap.h"
+#include "sdk/container.h"
+#include "sdk/dialog.h"
+#include "sdk/file.h"
+#include "sdk/filename.h"
+#include "sdk/hoststring.h"
+#include "sdk/plugin.h"
+#include "sdk/scene.h"
 
 class Host {
 public:

@@ -2,7 +2,7 @@
 // base classes that call into the host.
 #include <cstdlib>
 
-#include "host.h"
+#include "sdk/host.h"
 
 namespace {
 const HostInterfaceRecord* g_record = nullptr;

@@ -1,4 +1,4 @@
-#include "hoststring.h"
+#include "sdk/hoststring.h"
 
 #include <cerrno>
 #include <climits>

@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-#include "container.h"
-#include "description.h"
-#include "draw.h"
-#include "scene.h"
+#include "sdk/container.h"
+#include "sdk/description.h"
+#include "sdk/draw.h"
+#include "sdk/scene.h"
 
 class HostBitmap;
 

@@ -7,12 +7,12 @@
 #include <memory>
 #include <vector>
 
-#include "container.h"
-#include "filename.h"
-#include "hoststring.h"
-#include "math.h"
-#include "selection.h"
-#include "types.h"
+#include "sdk/container.h"
+#include "sdk/filename.h"
+#include "sdk/hoststring.h"
+#include "sdk/math.h"
+#include "sdk/selection.h"
+#include "sdk/types.h"
 
 class HostBitmap;
 class HostDocument;

@@ -1,4 +1,4 @@
-#include "selection.h"
+#include "sdk/selection.h"
 
 #include <algorithm>
 #include <iterator>
