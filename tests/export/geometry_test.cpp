@@ -8,11 +8,13 @@
 
 #include "export/export_xml.h"
 #include "export/frame_loop.h"
+#include "tests/support/golden.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ExpectMatchesGolden;
 using testing_support::ReadText;
 using testing_support::SourcePath;
 
@@ -76,7 +78,7 @@ TEST_F(GeometryTest, GoldenSceneElements) {
         {"type": "sphere", "name": "Ball", "position": [1, 2, 3], "params": {"1110": 50},
          "tags": [{"type": "texture", "material": "Red Metal"}]}]})");
     Export(0, 0);
-    EXPECT_EQ(Geometry(0), ReadText(SourcePath("tests/data/golden/geometry/scene_frame0.xml")));
+    ExpectMatchesGolden(Geometry(0), "geometry/scene_frame0.xml");
     EXPECT_FALSE(MeshFile("room-0"));  // A is hidden but takes number 0
     EXPECT_TRUE(MeshFile("room-1"));
     EXPECT_TRUE(MeshFile("room-2"));

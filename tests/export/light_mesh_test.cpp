@@ -8,11 +8,13 @@
 #include "export/export_xml.h"
 #include "export/frame_loop.h"
 #include "tags/light_tag.h"
+#include "tests/support/golden.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
 
 using namespace light_param;
+using testing_support::ExpectMatchesGolden;
 using testing_support::ReadText;
 using testing_support::SourcePath;
 
@@ -92,7 +94,7 @@ TEST_F(LightMeshTest, GoldenMeshLightsOfEverySpectrumAndScaling) {
     Export();
     std::string lights;
     for (const TiXmlElement* light : Elements("meshlight")) lights += Print(*light, false);
-    EXPECT_EQ(lights, ReadText(SourcePath("tests/data/golden/lights/meshlights_frame0.xml")));
+    ExpectMatchesGolden(lights, "lights/meshlights_frame0.xml");
     EXPECT_TRUE(Elements("model").empty());
 }
 

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "export/frame_loop.h"
+#include "tests/support/golden.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
 
+using testing_support::ExpectMatchesGolden;
 using testing_support::ModuleTest;
 using testing_support::ReadText;
 using testing_support::SourcePath;
@@ -27,8 +29,8 @@ protected:
 class SettingsGolden : public SettingsScene, public testing::WithParamInterface<const char*> {};
 
 TEST_P(SettingsGolden, SceneFileMatches) {
-    const std::string base = std::string("tests/data/golden/settings/") + GetParam();
-    EXPECT_EQ(Exported(ReadText(SourcePath(base + ".json"))), ReadText(SourcePath(base + "_frame0.ovs")));
+    const std::string base = std::string("settings/") + GetParam();
+    ExpectMatchesGolden(Exported(ReadText(SourcePath("tests/data/golden/" + base + ".json"))), base + "_frame0.ovs");
 }
 
 // "tagged": a render settings object (scale 100, sky with a sun object) and a camera tag with

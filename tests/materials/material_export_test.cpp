@@ -10,11 +10,13 @@
 
 #include "export/frame_loop.h"
 #include "headless/json/document_json.h"
+#include "tests/support/golden.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ExpectMatchesGolden;
 using testing_support::ReadText;
 using testing_support::SourcePath;
 
@@ -124,7 +126,7 @@ protected:
 
 TEST_F(MaterialGolden, EveryTypeWithAndWithoutTextures) {
     Export(EveryTypeDocument());
-    EXPECT_EQ(MaterialText(false), ReadText(SourcePath("tests/data/golden/materials/every_type.xml")));
+    ExpectMatchesGolden(MaterialText(false), "materials/every_type.xml");
     const std::vector<std::string> sequence = MaterialSequence();
     const std::vector<std::string> expectedStart = {"material defaultMat", "material nullMat", "material Diffuse"};
     ASSERT_GE(sequence.size(), 3u);
@@ -135,7 +137,7 @@ TEST_F(MaterialGolden, ClayModeKeepsBlendsAndBumpMapsAndWritesNoMedia) {
     ExportOptions options;
     options.clayMode = true;
     Export(EveryTypeDocument(), options);
-    EXPECT_EQ(MaterialText(true), ReadText(SourcePath("tests/data/golden/materials/clay.xml")));
+    ExpectMatchesGolden(MaterialText(true), "materials/clay.xml");
     for (const std::string& entry : MaterialSequence()) EXPECT_EQ(entry.rfind("medium", 0), std::string::npos) << entry;
     EXPECT_EQ(MaterialKey("Glass_Tex", {"oren_nayar", "bump_map", "path"}), "tex\\bump.png");
     EXPECT_EQ(MaterialKey("Mix", {"blend", "b_name"}), "Phong_Tex");

@@ -7,10 +7,12 @@
 #include "core/ids.h"
 
 #include "materials/medium.h"
+#include "tests/support/golden.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
 
+using testing_support::ExpectMatchesGolden;
 using testing_support::ReadText;
 using testing_support::SourcePath;
 
@@ -76,7 +78,7 @@ TEST_F(MediumTest, GoldenMediaOfEveryKind) {
     for (const char* object : {"clear", "jade", "wax", "ink", "milk", "dermis", "epidermis", "unknown"}) {
         media += Medium(object, false);
     }
-    EXPECT_EQ(media, ReadText(SourcePath("tests/data/golden/media/media_kinds.xml")));
+    ExpectMatchesGolden(media, "media/media_kinds.xml");
 }
 
 struct AbsorptionCase {

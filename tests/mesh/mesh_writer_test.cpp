@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "mesh/obj_mesh_writer.h"
+#include "tests/support/golden.h"
 #include "tests/support/module_fixture.h"
 
 namespace {
 
+using testing_support::ExpectMatchesGolden;
 using testing_support::ModuleTest;
 using testing_support::ReadText;
 using testing_support::SourcePath;
@@ -50,7 +52,7 @@ TEST_P(MeshGolden, FileMatchesByteForByte) {
     const GoldenCase& c = GetParam();
     HostObject* object = LoadObject(c.document, c.object);
     ASSERT_EQ(Write(object, c.merge), 1);
-    EXPECT_EQ(Written(), ReadText(SourcePath(std::string("tests/data/golden/mesh/") + c.golden)));
+    ExpectMatchesGolden(Written(), std::string("mesh/") + c.golden);
 }
 
 INSTANTIATE_TEST_SUITE_P(
