@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 
+#include "core/version.h"
 #include "tests/support/command_support.h"
 #include "tests/support/module_fixture.h"
 
@@ -107,7 +108,7 @@ TEST_F(CliTest, InfoAboutAndHelp) {
     EXPECT_NE(info.output.find("\"Camera\" camera"), std::string::npos);
     Result about = Run("-q about");
     EXPECT_EQ(about.status, 0);
-    EXPECT_EQ(about.output.rfind("About\nVexlor 1.0.9 R2\n", 0), 0u) << about.output;
+    EXPECT_EQ(about.output.rfind("About\n" + std::string(kVersionLine) + "\n", 0), 0u) << about.output;
     for (const char* command : {"", "info ", "export ", "renderer ", "about "}) {
         Result help = Run(std::string(command) + "--help");
         EXPECT_EQ(help.status, 0) << command;

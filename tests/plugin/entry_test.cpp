@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 
+#include "core/version.h"
 #include "headless/host/host.h"
 #include "headless/host/module_loader.h"
 #include "tests/support/command_support.h"
@@ -57,7 +58,7 @@ TEST(ModuleEntry, StartUpRegistersTheThirteenClassesInOrder) {
     ASSERT_TRUE(module.Load(host, folder.Path(), error)) << error;
     EXPECT_EQ(module.StartResult(), 1);
     EXPECT_EQ(RegisteredIds(host), kAllIds);
-    EXPECT_EQ(host.Console(), std::vector<std::string>{"Vexlor 1.0.9 R2"});
+    EXPECT_EQ(host.Console(), std::vector<std::string>{kVersionLine});
 
     const auto& entries = host.Registry().Entries();
     EXPECT_EQ(entries[0].description.Str(), "tMyLightTag");
@@ -81,7 +82,7 @@ TEST(ModuleEntry, MissingNameLeavesOneClassOut) {
     expected.erase(std::find(expected.begin(), expected.end(), 1022083));
     EXPECT_EQ(RegisteredIds(host), expected);
     EXPECT_EQ(module.StartResult(), 1);
-    EXPECT_EQ(host.Console(), std::vector<std::string>{"Vexlor 1.0.9 R2"});
+    EXPECT_EQ(host.Console(), std::vector<std::string>{kVersionLine});
 }
 
 TEST(ModuleEntry, MissingIconStopsStartUp) {

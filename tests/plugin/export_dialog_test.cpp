@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/version.h"
 #include "plugin/about.h"
 #include "plugin/commands.h"
 #include "plugin/export_dialog.h"
@@ -203,7 +204,7 @@ TEST_F(ExportDialogTest, AboutShowsTheVersionAndCreditLines) {
     const auto& gadgets = dialog->Gadgets();
     ASSERT_EQ(gadgets.size(), 14u);
     EXPECT_EQ(gadgets[0].id, 177162);
-    EXPECT_EQ(gadgets[0].value, ParamValue(HostString("Vexlor 1.0.9 R2")));
+    EXPECT_EQ(gadgets[0].value, ParamValue(HostString(kVersionLine)));
     EXPECT_EQ(gadgets[2].kind, "separator");
     EXPECT_EQ(gadgets[5].kind, "separator");
     EXPECT_EQ(gadgets[6].value, ParamValue(HostString("Special thanks to:")));
