@@ -2,14 +2,17 @@
 
 #include "core/ids.h"
 #include "sdk/host.h"
+#include "tags/material_helper.h"
 
 namespace {
 
+using namespace helper_param;
+namespace type = material_type;
 // Channels whose switches choose the renderer material.
-constexpr int32_t kTransparencyChannel = 2;
-constexpr int32_t kReflectionChannel = 3;
-constexpr int32_t kSpecularChannel = 8;
-constexpr int32_t kBumpChannel = 6;
+using material_channel::kTransparency;
+using material_channel::kReflection;
+using material_channel::kSpecular;
+using material_channel::kBump;
 
 using Wide = long double;
 
@@ -30,41 +33,41 @@ ParamContainer ConvertedParameters(HostMaterial& material, ParamContainer p) {
     const float factor = host.Get<float>(kBrightness, 1.0f);
     const Vector c{colour.x * factor, colour.y * factor, colour.z * factor};
 
-    p.Set(1001, material.GetLink());
-    if (ChannelOn(material, kTransparencyChannel)) {
+    p.Set(kMaterial, material.GetLink());
+    if (ChannelOn(material, kTransparency)) {
         const float blur = host.Get<float>(kTransparencyBlur, 0.0f);
         if (blur > 0) {
-            p.Set<int32_t>(1002, 1006);
-            p.Set<float>(1022, ExponentFromBlur(blur));
+            p.Set<int32_t>(kType, type::kGlossyTransparent);
+            p.Set<float>(kGlossyExponent, ExponentFromBlur(blur));
         } else {
-            p.Set<int32_t>(1002, 1005);
+            p.Set<int32_t>(kType, type::kSpecular);
         }
-        p.Set<float>(1040, host.Get<float>(kRefraction, 0.0f));
-        p.Set<Vector>(1054, c);
-        p.Set<float>(1099, 10.0f);
-    } else if (ChannelOn(material, kReflectionChannel)) {
+        p.Set<float>(kMediumIor, host.Get<float>(kRefraction, 0.0f));
+        p.Set<Vector>(kAbsorptionColour, c);
+        p.Set<float>(kAbsorptionParams.gain, 10.0f);
+    } else if (ChannelOn(material, kReflection)) {
         const float r = host.Get<float>(kReflectionStrength, 0.0f);
         const float squared = r * r;
         const float blur = host.Get<float>(kReflectionBlur, 0.0f);
-        p.Set<int32_t>(1002, 1004);
-        p.Set<float>(1016, static_cast<float>(Wide{10} * squared + 1));
-        p.Set<float>(1017, blur > 0 ? ExponentFromBlur(blur) : 100000.0f);
-        p.Set<Vector>(1015, c);
-    } else if (ChannelOn(material, kSpecularChannel)) {
+        p.Set<int32_t>(kType, type::kPhong);
+        p.Set<float>(kPhongIor, static_cast<float>(Wide{10} * squared + 1));
+        p.Set<float>(kPhongExponent, blur > 0 ? ExponentFromBlur(blur) : 100000.0f);
+        p.Set<Vector>(kPhongColour, c);
+    } else if (ChannelOn(material, kSpecular)) {
         const float width = host.Get<float>(kSpecularWidth, 0.0f);
         const float height = host.Get<float>(kSpecularHeight, 0.0f);
         const float scaled = static_cast<float>(Wide{100} * width);
         const float squared = static_cast<float>(Wide{scaled} * scaled);
-        p.Set<int32_t>(1002, 1004);
-        p.Set<float>(1016, static_cast<float>(1 + Wide{height} * 100 * (Wide{1} / 142)));
-        p.Set<float>(1017, static_cast<float>(Wide{0.025L} * squared));
-        p.Set<Vector>(1015, c);
+        p.Set<int32_t>(kType, type::kPhong);
+        p.Set<float>(kPhongIor, static_cast<float>(1 + Wide{height} * 100 * (Wide{1} / 142)));
+        p.Set<float>(kPhongExponent, static_cast<float>(Wide{0.025L} * squared));
+        p.Set<Vector>(kPhongColour, c);
     } else {
-        p.Set<int32_t>(1002, 1003);
-        p.Set<Vector>(1013, c);
+        p.Set<int32_t>(kType, type::kDiffuse);
+        p.Set<Vector>(kDiffuseColour, c);
     }
-    if (ChannelOn(material, kBumpChannel)) p.Set<float>(1087, static_cast<float>(Wide{host.Get<float>(kBumpStrength)} / 50));
-    p.Set<bool>(1086, false);
+    if (ChannelOn(material, kBump)) p.Set<float>(kBumpB, static_cast<float>(Wide{host.Get<float>(kBumpStrength)} / 50));
+    p.Set<bool>(kKeepInStep, false);
     return p;
 }
 

@@ -28,7 +28,7 @@ inline constexpr const char* kLibraryNotImported = "Material library not importe
 
 // Where a texture element and a coefficient spectrum of a medium go in the helper tag.
 struct TextureKeys;
-struct SpectrumKeys;
+struct CoefficientSpectrumParams;
 
 // A colour from a text of three blank-separated numbers "r g b" (the host's text-to-number
 // conversion; missing numbers are 0).  When a component is greater than 1, the largest (r
@@ -114,7 +114,8 @@ private:
     // The medium of a specular or glossy transparent material.
     void ReadMedium(ParamContainer& data, const TiXmlElement& type);
     void ReadBasicMedium(ParamContainer& data, const TiXmlElement& basic);
-    void ReadCoefficientSpectrum(ParamContainer& data, const TiXmlElement* wrapper, const SpectrumKeys& keys);
+    void ReadCoefficientSpectrum(ParamContainer& data, const TiXmlElement* wrapper,
+                                 const CoefficientSpectrumParams& keys);
     void ReadPhaseFunction(ParamContainer& data, const TiXmlElement* phase);
     void RestoreNameFromMedium(const HostString& mediumName);
 

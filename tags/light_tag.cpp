@@ -9,9 +9,10 @@ using namespace light_param;
 
 const ParamTable& MyLightTag::Defaults() {
     static const ParamTable table = {
-        Int(1215, 1217), Real(1231, 300), Real(1232, 550), Real(1234, 0), Real(1233, 200),
-        Vec(1227, 1, 1, 1), Real(1228, 2.2), Real(1224, 6500), Real(1225, 1), Real(1226, 1),
-        Bool(1229, false), File(1230, ""), Bool(1211, false), Real(1212, 95), Real(1213, 14),
+        Int(kSpectrum, kColour), Real(kPeakMin, 300), Real(kPeakWidth, 550), Real(kBaseValue, 0), Real(kPeakValue, 200),
+        Vec(kColourValue, 1, 1, 1), Real(kGamma, 2.2), Real(kTemperature, 6500), Real(kBlackbodyGain, 1),
+        Real(kUniformValue, 1), Bool(kIesOn, false), File(kIesFile, ""), Bool(kEfficacyOn, false),
+        Real(kPowerDrawn, 95), Real(kEfficacy, 14),
     };
     return table;
 }

@@ -3,7 +3,7 @@
 #include "core/ids.h"
 
 const ParamTable& MyExitPortal::Defaults() {
-    static const ParamTable table = {Bool(1100, true)};
+    static const ParamTable table = {Bool(exit_portal_param::kOn, true)};
     return table;
 }
 

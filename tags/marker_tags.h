@@ -4,6 +4,11 @@
 #include "sdk/plugin.h"
 #include "tags/param_table.h"
 
+// The exit portal's one parameter: whether the object is written as an exit portal.
+namespace exit_portal_param {
+inline constexpr int32_t kOn = 1100;
+}  // namespace exit_portal_param
+
 class MyExitPortal : public TagData {
 public:
     static TagData* Alloc() { return new MyExitPortal; }

@@ -180,26 +180,34 @@ void ProvidePreviewBitmap(const HostNode& node, DescriptionBitmapRequest& reques
 void SetMaterialHelperActions(const MaterialHelperActions& actions) { g_actions = actions; }
 
 const ParamTable& MyMaterialHelper::Defaults() {
+    using namespace medium_param;
+    constexpr const CoefficientSpectrumParams& a = kAbsorptionParams;
+    constexpr const CoefficientSpectrumParams& s = kScatteringParams;
     static const ParamTable table = {
-        Int(1002, 1003),  // material type: diffuse
-        Vec(1013, 0.8f, 0.8f, 0.8f), Real(1014, 2.2),                     // diffuse
-        Vec(1102, 0.8f, 0.8f, 0.8f), Real(1103, 2.2), Real(1104, 0.2),    // Oren-Nayar
-        Vec(1015, 0.8f, 0.8f, 0.8f), Real(1095, 2.2), Real(1016, 1),      // phong
-        Real(1017, 1000), Bool(1018, false), Text(1019, "Cr.nk"),
-        Bool(1020, true),                                                 // specular
-        Real(1022, 1000),                                                 // glossy transparent
-        Real(1028, 0.5),                                                  // blend
-        Int(1039, 10), Int(1032, 1033), Real(1040, 1), Real(1041, 0),     // medium
-        Int(1042, 1044), Vec(1054, 1, 1, 1), Real(1099, 1), Real(1055, 1),
-        Real(1051, 6500), Real(1052, 1), Real(1053, 1),
-        Bool(1078, false), Int(1056, 1058), Vec(1068, 0, 0, 0), Real(1098, 1), Real(1069, 1),
-        Real(1065, 6500), Real(1066, 1), Real(1067, 1),
-        Int(1070, 1071), Int(1106, 1107), Real(1074, 0.9),
-        Real(1109, 0.9), Real(1110, 0.9), Real(1111, 0.9), Real(1113, 1),
-        Real(1075, 0.01), Real(1076, 0.25), Real(1077, 0.5),
-        Real(1080, 2.2), Real(1081, 1), Real(1082, 0), Real(1087, 0.001), Real(1088, 0),  // textures
-        Real(1089, 1), Real(1090, 0), Real(1091, 10000), Real(1092, 0),
-        Bool(1086, true),
+        Int(kType, type::kDiffuse),
+        // diffuse, Oren-Nayar
+        Vec(kDiffuseColour, 0.8f, 0.8f, 0.8f), Real(kDiffuseGamma, 2.2),
+        Vec(kOrenNayarColour, 0.8f, 0.8f, 0.8f), Real(kOrenNayarGamma, 2.2), Real(kOrenNayarSigma, 0.2),
+        // phong, specular, glossy transparent, blend
+        Vec(kPhongColour, 0.8f, 0.8f, 0.8f), Real(kPhongGamma, 2.2), Real(kPhongIor, 1), Real(kPhongExponent, 1000),
+        Bool(kPhongUseNk, false), Text(kPhongNkFile, "Cr.nk"),
+        Bool(kTransparent, true),
+        Real(kGlossyExponent, 1000),
+        Real(kBlendFactor, 0.5),
+        // medium
+        Int(kPrecedence, 10), Int(kMediumKind, kBasic), Real(kMediumIor, 1), Real(kCauchyB, 0),
+        Int(a.kind, a.rgbKind), Vec(a.colour, 1, 1, 1), Real(a.gain, 1), Real(a.gamma, 1),
+        Real(a.temperature, 6500), Real(a.blackbodyGain, 1), Real(a.uniformValue, 1),
+        Bool(kSubsurface, false),
+        Int(s.kind, s.rgbKind), Vec(s.colour, 0, 0, 0), Real(s.gain, 1), Real(s.gamma, 1),
+        Real(s.temperature, 6500), Real(s.blackbodyGain, 1), Real(s.uniformValue, 1),
+        Int(kPhaseFunction, kUniformPhase), Int(kGSpectrum, kGUniform), Real(kGValue, 0.9),
+        Real(kGRed, 0.9), Real(kGGreen, 0.9), Real(kGBlue, 0.9), Real(kGGamma, 1),
+        Real(kHemoglobin, 0.01), Real(kMelanin, 0.25), Real(kMelaninBlend, 0.5),
+        // textures
+        Real(kAlbedoTextureGamma, 2.2), Real(kBumpExponent, 1), Real(kBumpA, 0), Real(kBumpB, 0.001), Real(kBumpC, 0),
+        Real(kExponentMapExponent, 1), Real(kExponentMapA, 0), Real(kExponentMapB, 10000), Real(kExponentMapC, 0),
+        Bool(kKeepInStep, true),
     };
     return table;
 }

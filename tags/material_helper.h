@@ -54,6 +54,46 @@ inline constexpr int32_t kExportButton = 1083;
 inline constexpr int32_t kPreviewButton = 1085;
 }  // namespace helper_param
 
+// The medium of a specular or glossy transparent material (besides kMediumKind, kMediumIor,
+// kAbsorption, kAbsorptionColour, kScattering, kPhaseFunction, kGSpectrum, kSubsurface).
+namespace medium_param {
+inline constexpr int32_t kPrecedence = 1039;
+inline constexpr int32_t kCauchyB = 1041;
+inline constexpr int32_t kBasic = 1033;  // values of helper_param::kMediumKind
+inline constexpr int32_t kDermis = 1034;
+inline constexpr int32_t kEpidermis = 1035;
+inline constexpr int32_t kHemoglobin = 1075;
+inline constexpr int32_t kMelanin = 1076;
+inline constexpr int32_t kMelaninBlend = 1077;
+inline constexpr int32_t kUniformPhase = 1071;  // values of helper_param::kPhaseFunction
+inline constexpr int32_t kHenyeyGreenstein = 1072;
+inline constexpr int32_t kGUniform = 1107;  // values of helper_param::kGSpectrum
+inline constexpr int32_t kGRgb = 1108;
+inline constexpr int32_t kGValue = 1074;
+inline constexpr int32_t kGRed = 1109;
+inline constexpr int32_t kGGreen = 1110;
+inline constexpr int32_t kGBlue = 1111;
+inline constexpr int32_t kGGamma = 1113;
+}  // namespace medium_param
+
+// Where a coefficient spectrum of the medium (absorption or scattering) keeps its kind and the
+// values of each kind; the kinds are values of the kind parameter.
+struct CoefficientSpectrumParams {
+    int32_t kind;
+    int32_t peakKind;  // a peak has no spectrum in a medium: the kind that writes nothing
+    int32_t uniformKind, uniformValue;
+    int32_t blackbodyKind, temperature, blackbodyGain;
+    int32_t rgbKind, colour, gain, gamma;
+    bool complement;  // the tag holds the colour that passes, the medium what is taken away
+    int32_t tabulatedKind, start, end, count, values;
+};
+inline constexpr CoefficientSpectrumParams kAbsorptionParams{
+    helper_param::kAbsorption, 1043, 1046, 1053, 1045, 1051, 1052, 1044, helper_param::kAbsorptionColour,
+    1099, 1055, true, 1120, 1122, 1123, 1125, 1124};
+inline constexpr CoefficientSpectrumParams kScatteringParams{
+    helper_param::kScattering, 1057, 1060, 1067, 1059, 1065, 1066, 1058, 1068, 1098, 1069, false, 1114, 1116, 1117,
+    1119, 1118};
+
 // Values of parameter 1002.
 namespace material_type {
 inline constexpr int32_t kDiffuse = 1003;

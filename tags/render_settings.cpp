@@ -9,14 +9,17 @@ using namespace settings_param;
 
 ParamTable MyRenderSettings::Defaults(int32_t cpuCount) {
     return {
-        Int(1334, 1338), Bool(1319, false), Real(1350, 0.4), Real(1351, 0.01), Int(1331, 1000),
-        Int(1330, 10000), Int(1362, 800), Real(1332, -1), Real(1382, -1), Bool(1361, false),
-        Bool(1352, true), Real(1353, 60), Real(1354, 300), Bool(1355, false), Bool(1356, false),
-        Bool(1333, true), Bool(1383, true), Int(1357, cpuCount), Bool(1358, true), Bool(1359, false),
-        Real(1340, 1),
-        Int(1368, 1363), Int(1374, 1370), Vec(1068, 1, 1, 1), Real(1384, 2.2), Real(1067, 1),  // environment
-        Real(1065, 6500), Real(1066, 1), Real(1303, 2), Bool(1381, false), Int(1343, 1344),
-        Real(1347, 1), Int(1348, 640),
+        Int(kIntegrator, kBidirectionalMetropolis), Bool(kAdvanced, false), Real(kLargeMutationProb, 0.4),
+        Real(kMaxChange, 0.01), Int(kMaxConsecRejections, 1000), Int(kMaxDepth, 10000), Int(kTriangleThreshold, 800),
+        Real(kHaltTime, -1), Real(kHaltSamples, -1), Bool(kHybrid, false), Bool(kLogging, true),
+        Real(kDisplayPeriod, 60), Real(kImageSavePeriod, 300), Bool(kSaveUntonemappedExr, false),
+        Bool(kSaveTonemappedExr, false), Bool(kSaveOvi, true), Bool(kAutoThreads, true), Int(kThreads, cpuCount),
+        Bool(kCacheTrees, true), Bool(kPolarisation, false), Real(kSceneScale, 1),
+        // environment
+        Int(kEnvironment, kBackground), Int(kBackgroundSpectrum, kColourSpectrum), Vec(kBackgroundColour, 1, 1, 1),
+        Real(kBackgroundGamma, 2.2), Real(kUniformValue, 1), Real(kTemperature, 6500), Real(kBlackbodyGain, 1),
+        Real(kTurbidity, 2), Bool(kExtraAtmospheric, false), Int(kMapProjection, kLatLong), Real(kMapGain, 1),
+        Int(kMapWidth, 640),
     };
 }
 
