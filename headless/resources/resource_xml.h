@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "markup/scan.h"
 #include "sdk/math.h"
 
 namespace headless {
@@ -21,8 +22,6 @@ namespace headless {
 // Line of a byte index, counting "\n", "\r", "\r\n" and "\n\r" as one line end each, as the
 // XML parser does.
 int LineOf(const std::string& text, size_t index);
-// Index of the first byte that is not well-formed UTF-8 (or is NUL); npos when all are.
-size_t BadUtf8(const std::string& text);
 
 struct ScanProblem {
     size_t at;
@@ -36,7 +35,6 @@ std::optional<ScanProblem> ScanMarkup(const std::string& text);
 // Line of the root element of a document that was read without errors.
 int RootLine(const std::string& text);
 
-bool IsXmlSpace(char c);
 std::optional<int32_t> ParseInt(const std::string& text);
 std::optional<float> ParseReal(std::string_view text);
 std::optional<Vector> ParseVector(const std::string& text);
@@ -45,7 +43,7 @@ std::optional<Vector> ParseVector(const std::string& text);
 class XmlFile {
 public:
     XmlFile(const std::string& text, const std::string& file) : file_(file) {
-        if (size_t bad = BadUtf8(text); bad != std::string::npos) {
+        if (size_t bad = markup::FirstBadUtf8(text); bad != std::string::npos) {
             Fail(LineOf(text, bad), text[bad] == '\0' ? "NUL byte" : "not UTF-8 text");
         } else if (auto problem = ScanMarkup(text)) {
             Fail(LineOf(text, problem->at), problem->text);
@@ -112,7 +110,7 @@ public:
         for (const TiXmlNode* child = element->FirstChild(); child; child = child->NextSibling()) {
             if (const TiXmlElement* e = child->ToElement()) out.push_back(e);
             else if (const TiXmlText* text = child->ToText()) {
-                bool blank = std::all_of(text->ValueStr().begin(), text->ValueStr().end(), IsXmlSpace);
+                bool blank = std::all_of(text->ValueStr().begin(), text->ValueStr().end(), markup::IsSpace);
                 if (!allowText && !blank) return Fail(child, "text inside <" + element->ValueStr() + ">");
             } else if (!child->ToComment()) {
                 return Fail(child, "unexpected markup inside <" + element->ValueStr() + ">");
