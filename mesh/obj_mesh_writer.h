@@ -39,9 +39,11 @@ public:
 
 private:
     void ShowStage(const char* stage, int32_t percent) const;
-    // Write the block of a corner table that the mesh has extracted; false when it has none.
-    bool ExtractTextureCoordinates();
-    bool ExtractNormals();
+    // Write the "vt" (or "vn") lines of the mesh's texture coordinate (or normal) table and
+    // their count comment, then free the table's values; false, writing nothing, when the mesh
+    // has no such table.
+    bool WriteTextureCoordinateBlock();
+    bool WriteNormalBlock();
     void WriteFaceGroups();
     void WriteFaceGroup(const HostTag* textureTag, const HostSelection& polygons);
 
