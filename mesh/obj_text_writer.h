@@ -1,7 +1,8 @@
 // The text of a mesh file (Wavefront OBJ), one method per kind of line.  Lines are formatted
-// into 64 KiB blocks that are written whole through the host file; long blocks of lines may
-// be formatted by two threads at once and are written in their order all the same.  Numbers
-// are written exactly as printf's "%.8f" and "%li" write them.
+// into 64 KiB blocks that are written whole through the host file; long runs of lines may be
+// cut into chunks that several threads format at once, each into a buffer of its own, and the
+// chunks are written whole in their order.  Numbers are written exactly as printf's "%.8f" and
+// "%li" write them.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "mesh/corner_merge.h"
 #include "sdk/file.h"
@@ -55,13 +57,19 @@ private:
     template <class Format>
     void Lines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
     template <class Format>
-    bool ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
+    size_t ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
     void Flush();
+    void Put(const char* bytes, size_t size);
+
+    struct Chunk {
+        std::unique_ptr<char[]> bytes;
+        size_t used = 0;
+    };
 
     HostFile& file_;
     int32_t threads_;
     std::unique_ptr<char[]> block_;
     size_t used_ = 0;
-    std::unique_ptr<char[]> runBuffers_[2];  // the two threads' runs of lines, made when first needed
+    std::vector<Chunk> chunks_;  // one per worker, made when first needed
     bool failed_ = false;
 };
