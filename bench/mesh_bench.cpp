@@ -78,7 +78,7 @@ double ResetPeakMemory() {
     return StatusMegabytes("VmRSS:");
 }
 
-// Arguments: grid side, merging (0/1), formatting threads, waved (0/1).
+// Arguments: grid side, merging (0/1), threads that may merge corners, waved (0/1).
 void BM_WriteMesh(benchmark::State& state) {
     const auto side = static_cast<int32_t>(state.range(0));
     const bool merge = state.range(1) != 0;

@@ -34,7 +34,7 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
         return 0;
     }
     const int32_t threads = threads_ ? *threads_ : host.GetCpuCount();
-    text_.emplace(*file_, threads);
+    text_.emplace(*file_);
 
     const std::string name = object->GetName().Str();
     text_->Header(std::string("Wavefront .obj - exported by ") + kVersionLine, kCredit);

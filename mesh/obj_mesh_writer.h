@@ -33,8 +33,8 @@ public:
     int32_t WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                       HostObject* object, bool mergeDuplicates);
 
-    // How many threads may merge corners and format the text (default: the host's processor
-    // count).
+    // How many threads may merge corners (default: the host's processor count); the text is
+    // formatted on the caller's thread.
     void SetThreads(int32_t threads) { threads_ = threads; }
 
 private:

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
-#include <system_error>
-#include <thread>
 
 #include "core/format.h"
 
@@ -17,11 +14,6 @@ using textfmt::kPrintfIntMaxBytes;
 // indices with their separators.
 constexpr size_t kVectorLineBytes = 4 + 3 * (kPrintfFixed8MaxBytes + 1);
 constexpr size_t kFaceLineBytes = 2 + 4 * (3 * (kPrintfIntMaxBytes + 1) + 1);
-
-// Runs of this many lines or more are formatted by up to `threads` workers, in chunks of up to
-// kChunkBytes of the longest lines.
-constexpr size_t kParallelLines = 32768;
-constexpr size_t kChunkBytes = 1024 * 1024;
 
 char* Keyword(char* out, std::string_view keyword) {
     std::memcpy(out, keyword.data(), keyword.size());
@@ -71,15 +63,10 @@ char* FaceLine(char* out, const CPolygon& polygon, size_t index, const FaceIndex
 
 }  // namespace
 
-ObjTextWriter::ObjTextWriter(HostFile& file, int32_t threads)
-    : file_(file), threads_(threads), block_(std::make_unique<char[]>(kBlockBytes)) {}
-
-void ObjTextWriter::Put(const char* bytes, size_t size) {
-    if (size != 0 && !failed_ && !file_.Write(bytes, size)) failed_ = true;
-}
+ObjTextWriter::ObjTextWriter(HostFile& file) : file_(file), block_(std::make_unique<char[]>(kBlockBytes)) {}
 
 void ObjTextWriter::Flush() {
-    Put(block_.get(), used_);
+    if (used_ != 0 && !failed_ && !file_.Write(block_.get(), used_)) failed_ = true;
     used_ = 0;
 }
 
@@ -102,60 +89,10 @@ void ObjTextWriter::Text(std::string_view text) {
 // and returns its end.
 template <class Format>
 void ObjTextWriter::Lines(size_t first, size_t end, size_t maxLineBytes, const Format& format) {
-    size_t i = first;
-    if (threads_ > 1 && end - first >= kParallelLines) i = ParallelLines(first, end, maxLineBytes, format);
-    for (; i < end; ++i) {
+    for (size_t i = first; i < end; ++i) {
         if (used_ + maxLineBytes > kBlockBytes) Flush();
         used_ = static_cast<size_t>(format(block_.get() + used_, i) - block_.get());
     }
-}
-
-// Formats lines from `first` on in rounds: each worker (this thread and the helpers it starts)
-// formats one chunk of lines into its own buffer, and once all are done the chunks are written
-// in order.  Returns the first line not written, for the caller's thread to go on from: `first`
-// when no buffers can be had, the first line of a round for which no helper can be started.
-// Chunks whose helper cannot be started are formatted by this thread.
-template <class Format>
-size_t ObjTextWriter::ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format) {
-    const size_t chunkLines = kChunkBytes / maxLineBytes;
-    const size_t wanted = std::min(static_cast<size_t>(threads_), (end - first + chunkLines - 1) / chunkLines);
-    size_t workers = 0;
-    std::vector<std::jthread> helpers;
-    try {
-        helpers.reserve(wanted - 1);
-        if (chunks_.size() < wanted) chunks_.resize(wanted);
-        for (; workers < wanted; ++workers) {
-            Chunk& chunk = chunks_[workers];
-            if (!chunk.bytes) chunk.bytes = std::make_unique_for_overwrite<char[]>(kChunkBytes);
-        }
-    } catch (const std::bad_alloc&) {
-        // as many workers as there are buffers
-    }
-    if (workers < 2) return first;
-    Flush();
-    for (size_t start = first; start < end;) {
-        const size_t parts = std::min(workers, (end - start + chunkLines - 1) / chunkLines);
-        auto formatChunk = [&, start](size_t k) {
-            const size_t from = start + k * chunkLines;
-            const size_t to = std::min(from + chunkLines, end);
-            char* const begin = chunks_[k].bytes.get();
-            char* out = begin;
-            for (size_t i = from; i < to; ++i) out = format(out, i);
-            chunks_[k].used = static_cast<size_t>(out - begin);
-        };
-        size_t started = 1;
-        try {
-            for (; started < parts; ++started) helpers.emplace_back([&formatChunk, k = started] { formatChunk(k); });
-        } catch (const std::system_error&) {
-            if (started == 1) return start;
-        }
-        formatChunk(0);
-        for (size_t k = started; k < parts; ++k) formatChunk(k);
-        helpers.clear();  // joins them
-        for (size_t k = 0; k < parts; ++k) Put(chunks_[k].bytes.get(), chunks_[k].used);
-        start = std::min(start + parts * chunkLines, end);
-    }
-    return end;
 }
 
 void ObjTextWriter::Header(std::string_view exporter, std::string_view credit) {

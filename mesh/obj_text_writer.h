@@ -1,8 +1,6 @@
 // The text of a mesh file (Wavefront OBJ), one method per kind of line.  Lines are formatted
-// into 64 KiB blocks that are written whole through the host file; long runs of lines may be
-// cut into chunks that several threads format at once, each into a buffer of its own, and the
-// chunks are written whole in their order.  Numbers are written exactly as printf's "%.8f" and
-// "%li" write them.
+// on the caller's thread into 64 KiB blocks that are written whole through the host file.
+// Numbers are written exactly as printf's "%.8f" and "%li" write them.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +8,6 @@
 #include <memory>
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "mesh/corner_merge.h"
 #include "sdk/file.h"
@@ -27,8 +24,7 @@ class ObjTextWriter {
 public:
     static constexpr size_t kBlockBytes = 64 * 1024;
 
-    // `threads`: how many threads may format lines; 1 keeps everything on the caller's thread.
-    ObjTextWriter(HostFile& file, int32_t threads);
+    explicit ObjTextWriter(HostFile& file);
 
     // Any text, of any length, as it is.
     void Text(std::string_view text);
@@ -56,20 +52,10 @@ public:
 private:
     template <class Format>
     void Lines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
-    template <class Format>
-    size_t ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
     void Flush();
-    void Put(const char* bytes, size_t size);
-
-    struct Chunk {
-        std::unique_ptr<char[]> bytes;
-        size_t used = 0;
-    };
 
     HostFile& file_;
-    int32_t threads_;
     std::unique_ptr<char[]> block_;
     size_t used_ = 0;
-    std::vector<Chunk> chunks_;  // one per worker, made when first needed
     bool failed_ = false;
 };

@@ -1,16 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-#include <pthread.h>
 #include <sys/resource.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -147,7 +142,7 @@ TEST_F(MeshWriter, LongNamesAreWrittenWhole) {
     EXPECT_NE(text.find("\nusemtl " + sanitised + "\nf 3/3 2/2 1/1\n# 1 faces\n\n"), std::string::npos);
 }
 
-// A grid of quads large enough that its blocks are formatted by two threads.
+// A grid of quads large enough that its texture coordinates are merged on a second thread.
 HostObject* AddGrid(HostDocument& document, int32_t side) {
     std::vector<Vector> points;
     std::vector<CPolygon> polygons;
@@ -179,8 +174,7 @@ HostObject* AddGrid(HostDocument& document, int32_t side) {
     return added;
 }
 
-// Large enough that the texture coordinates are merged on a second thread beside the normals
-// and long blocks of lines are formatted by two threads.
+// Large enough that the texture coordinates are merged on a second thread beside the normals.
 TEST_F(MeshWriter, TwoThreadsWriteTheSameBytesAsOne) {
     LoadDocument("{}");
     constexpr int32_t kSide = 130;
@@ -246,84 +240,10 @@ private:
 
 TEST(MeshTextWriter, AFailedBlockWriteFailsTheFile) {
     FailingFile file;
-    ObjTextWriter text(file, 1);
+    ObjTextWriter text(file);
     std::vector<Vector> points(20000, Vector{1, 2, 3});  // well over two blocks
     text.Vertices(points);
     EXPECT_FALSE(text.Finish());
-}
-
-// While threadStartsLeft is 0 this process's thread starts fail; a positive value is counted
-// down by each start, a negative one lets every start through.
-std::atomic<int> threadStartsLeft{-1};
-std::atomic<int> threadStartsRefused{0};
-std::atomic<int> threadStartsMade{0};
-
-}  // namespace
-
-extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*),
-                              void* argument) noexcept {
-    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
-    static const auto create = reinterpret_cast<Create>(dlsym(RTLD_NEXT, "pthread_create"));
-    const int left = threadStartsLeft.load();
-    if (left == 0) {
-        ++threadStartsRefused;
-        return EAGAIN;
-    }
-    if (left > 0) threadStartsLeft = left - 1;
-    ++threadStartsMade;
-    return create(thread, attributes, start, argument);
-}
-
-namespace {
-
-class StringFile final : public HostFile {
-public:
-    bool Write(const void* data, size_t size) override {
-        text.append(static_cast<const char*>(data), size);
-        return true;
-    }
-    bool Read(void*, size_t) override { return false; }
-    bool ReadAll(std::string&) override { return false; }
-    bool WriteString(const HostString&) override { return false; }
-    bool ReadString(HostString&) override { return false; }
-    bool Close() override { return true; }
-
-    std::string text;
-};
-
-// Runs of lines several chunks long, with short text between them.
-std::string MeshText(int32_t threads) {
-    std::vector<Vector> points;
-    std::vector<CPolygon> polygons;
-    for (int32_t i = 0; i < 70000; ++i) points.push_back({i * 0.37f, -i * 1e-3f, static_cast<float>(i % 97) * 3.5f});
-    for (int32_t i = 0; i < 40000; ++i) polygons.push_back({i, i + 1, i + 2, i % 3 == 0 ? i + 2 : i + 3});
-    std::vector<uint32_t> corners(4 * polygons.size());
-    std::iota(corners.begin(), corners.end(), 7u);
-    StringFile file;
-    ObjTextWriter text(file, threads);
-    text.Group("Grid");
-    text.Vertices(points);
-    text.Material("First");
-    text.Faces(polygons, 0, polygons.size() - 1, {corners.data(), corners.data()});
-    text.Material("Second");
-    text.Faces(polygons, 5, polygons.size() - 1, {nullptr, corners.data()});
-    EXPECT_TRUE(text.Finish());
-    return file.text;
-}
-
-TEST(MeshTextWriter, ThreadedFormattingWritesTheSameBytesAsOneThread) {
-    const std::string expected = MeshText(1);
-    // {threads, helper starts allowed (below 0: all)}.  {3, 1}: the first round's second helper
-    // and every later one fail to start, so its chunk and all later lines go to this thread.
-    for (const auto& [threads, startsAllowed] : {std::pair{2, -1}, {3, -1}, {3, 1}, {2, 0}}) {
-        threadStartsLeft = startsAllowed;
-        threadStartsRefused = threadStartsMade = 0;
-        const std::string text = MeshText(threads);
-        threadStartsLeft = -1;
-        EXPECT_TRUE(text == expected) << threads << " threads, " << startsAllowed << " starts allowed";
-        EXPECT_EQ(threadStartsRefused > 0, startsAllowed >= 0) << threads << ", " << startsAllowed;
-        EXPECT_EQ(threadStartsMade > 0, startsAllowed != 0) << threads << ", " << startsAllowed;
-    }
 }
 
 }  // namespace
