@@ -3,6 +3,7 @@
 // export's peak memory beside the mesh's own size.  bench/README.md holds the figures.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -77,14 +78,15 @@ double ResetPeakMemory() {
     return StatusMegabytes("VmRSS:");
 }
 
-// Arguments: grid side, merging (0/1), formatting threads, waved (0/1).
+// Arguments: grid side, merging (0/1), threads that may merge corners, waved (0/1).
 void BM_WriteMesh(benchmark::State& state) {
     const auto side = static_cast<int32_t>(state.range(0));
     const bool merge = state.range(1) != 0;
     headless::HeadlessHost host;
     SetHostRecord(host.Record());
     HostObject* grid = AddGrid(host, side, state.range(3) != 0);
-    const std::filesystem::path directory = "/dev/shm/vexlor-bench-mesh";
+    // One directory per process: runs of two builds side by side do not share the file.
+    const std::filesystem::path directory = "/dev/shm/vexlor-bench-mesh-" + std::to_string(getpid());
     const HostFilename hostDirectory = host.Files().ToHost(directory.string());
     double peak = 0;
     size_t bytes = 0;

@@ -113,25 +113,25 @@ std::optional<CornerTable<T>> ObjMesh::Tabulate(std::vector<T> corners) const {
     }
 }
 
-bool ObjMesh::ExtractTextureCoordinates() {
+bool ObjMesh::BuildTextureCoordinateTable() {
     uvs_.reset();
     if (auto corners = GatherTextureCoordinates()) uvs_ = Tabulate(std::move(*corners));
     return uvs_.has_value();
 }
 
-bool ObjMesh::ExtractNormals() {
+bool ObjMesh::BuildNormalTable() {
     normals_.reset();
     if (auto corners = GatherNormals()) normals_ = Tabulate(std::move(*corners));
     return normals_.has_value();
 }
 
-void ObjMesh::ExtractCorners(bool withNormals, int32_t threads, const std::function<void()>& normalsStage) {
+void ObjMesh::BuildCornerTables(bool withNormals, int32_t threads, const std::function<void()>& normalsStage) {
     // Below this many polygons a second thread costs more than it saves.
     constexpr size_t kParallelPolygons = 16384;
     if (threads < 2 || !merge_ || !withNormals || polygons_.size() < kParallelPolygons) {
-        ExtractTextureCoordinates();
+        BuildTextureCoordinateTable();
         normalsStage();
-        if (withNormals) ExtractNormals();
+        if (withNormals) BuildNormalTable();
         return;
     }
     uvs_.reset();

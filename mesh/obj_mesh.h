@@ -21,20 +21,22 @@ public:
     // The object carries a smoothing tag: only then are normals written.
     bool HasSmoothing() const;
 
-    // The texture coordinates of every corner after the texture tags' projection and tiling
-    // (PrepareUvSet), v flipped to 1 - v, merged when asked.  False when the temporary UV set
-    // or memory cannot be had; the table is empty then.
-    bool ExtractTextureCoordinates();
-    // The host's smoothed corner normals at unit length (UnitCornerNormal), merged when asked.
-    // False when the host gives no normals (or not four per polygon) or memory runs out.
-    bool ExtractNormals();
+    // Builds Uvs(): gathers the texture coordinates of every corner after the texture tags'
+    // projection and tiling (PrepareUvSet), v flipped to 1 - v, and makes the corner table of
+    // them, merged when asked.  False when the temporary UV set or memory cannot be had; the
+    // table is empty then.
+    bool BuildTextureCoordinateTable();
+    // Builds Normals(): gathers the host's smoothed corner normals at unit length
+    // (UnitCornerNormal) and makes the corner table of them, merged when asked.  False when
+    // the host gives no normals (or not four per polygon) or memory runs out.
+    bool BuildNormalTable();
     // Both of the above (the normals only when `withNormals`), with the same results;
     // `normalsStage` is called between the two.  With `threads` > 1, merging on and a large
     // mesh, the texture coordinates are merged on a second thread while the host computes the
     // normals and this one merges them.  Host calls stay on the caller's thread.
-    void ExtractCorners(bool withNormals, int32_t threads, const std::function<void()>& normalsStage);
+    void BuildCornerTables(bool withNormals, int32_t threads, const std::function<void()>& normalsStage);
 
-    // Empty unless the extraction succeeded.
+    // Empty unless the table was built.
     const std::optional<CornerTable<Uv>>& Uvs() const { return uvs_; }
     const std::optional<CornerTable<Vector>>& Normals() const { return normals_; }
     // Free a value list once it is written; the corner indices stay for the faces.

@@ -34,7 +34,7 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
         return 0;
     }
     const int32_t threads = threads_ ? *threads_ : host.GetCpuCount();
-    text_.emplace(*file_, threads);
+    text_.emplace(*file_);
 
     const std::string name = object->GetName().Str();
     text_->Header(std::string("Wavefront .obj - exported by ") + kVersionLine, kCredit);
@@ -45,9 +45,9 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     text_->Count(mesh_->Points().size(), "vertices");
 
     ShowStage("uv's", 10);
-    mesh_->ExtractCorners(mesh_->HasSmoothing(), threads, [this] { ShowStage("normals", 40); });
-    ExtractTextureCoordinates();
-    ExtractNormals();
+    mesh_->BuildCornerTables(mesh_->HasSmoothing(), threads, [this] { ShowStage("normals", 40); });
+    WriteTextureCoordinateBlock();
+    WriteNormalBlock();
 
     ShowStage("facets", 70);
     WriteFaceGroups();
@@ -78,7 +78,7 @@ void ObjMeshWriter::ShowStage(const char* stage, int32_t percent) const {
     host.StatusSetBar(percent);
 }
 
-bool ObjMeshWriter::ExtractTextureCoordinates() {
+bool ObjMeshWriter::WriteTextureCoordinateBlock() {
     if (!mesh_->Uvs()) return false;
     const std::vector<Uv>& uvs = mesh_->Uvs()->values;
     text_->TextureCoordinates(uvs);
@@ -87,7 +87,7 @@ bool ObjMeshWriter::ExtractTextureCoordinates() {
     return true;
 }
 
-bool ObjMeshWriter::ExtractNormals() {
+bool ObjMeshWriter::WriteNormalBlock() {
     if (!mesh_->Normals()) return false;
     const std::vector<Vector>& normals = mesh_->Normals()->values;
     text_->Normals(normals);

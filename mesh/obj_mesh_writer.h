@@ -33,15 +33,17 @@ public:
     int32_t WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                       HostObject* object, bool mergeDuplicates);
 
-    // How many threads may merge corners and format the text (default: the host's processor
-    // count).
+    // How many threads may merge corners (default: the host's processor count); the text is
+    // formatted on the caller's thread.
     void SetThreads(int32_t threads) { threads_ = threads; }
 
 private:
     void ShowStage(const char* stage, int32_t percent) const;
-    // Write the block of a corner table that the mesh has extracted; false when it has none.
-    bool ExtractTextureCoordinates();
-    bool ExtractNormals();
+    // Write the "vt" (or "vn") lines of the mesh's texture coordinate (or normal) table and
+    // their count comment, then free the table's values; false, writing nothing, when the mesh
+    // has no such table.
+    bool WriteTextureCoordinateBlock();
+    bool WriteNormalBlock();
     void WriteFaceGroups();
     void WriteFaceGroup(const HostTag* textureTag, const HostSelection& polygons);
 

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
-#include <system_error>
-#include <thread>
 
 #include "core/format.h"
 
@@ -17,11 +14,6 @@ using textfmt::kPrintfIntMaxBytes;
 // indices with their separators.
 constexpr size_t kVectorLineBytes = 4 + 3 * (kPrintfFixed8MaxBytes + 1);
 constexpr size_t kFaceLineBytes = 2 + 4 * (3 * (kPrintfIntMaxBytes + 1) + 1);
-
-// Blocks of lines this long or longer are formatted by two threads (each taking a run of up
-// to kRunBytes of the longest lines at a time).
-constexpr size_t kParallelLines = 32768;
-constexpr size_t kRunBytes = 4 * 1024 * 1024;
 
 char* Keyword(char* out, std::string_view keyword) {
     std::memcpy(out, keyword.data(), keyword.size());
@@ -71,8 +63,7 @@ char* FaceLine(char* out, const CPolygon& polygon, size_t index, const FaceIndex
 
 }  // namespace
 
-ObjTextWriter::ObjTextWriter(HostFile& file, int32_t threads)
-    : file_(file), threads_(threads), block_(std::make_unique<char[]>(kBlockBytes)) {}
+ObjTextWriter::ObjTextWriter(HostFile& file) : file_(file), block_(std::make_unique<char[]>(kBlockBytes)) {}
 
 void ObjTextWriter::Flush() {
     if (used_ != 0 && !failed_ && !file_.Write(block_.get(), used_)) failed_ = true;
@@ -98,47 +89,10 @@ void ObjTextWriter::Text(std::string_view text) {
 // and returns its end.
 template <class Format>
 void ObjTextWriter::Lines(size_t first, size_t end, size_t maxLineBytes, const Format& format) {
-    if (threads_ > 1 && end - first >= kParallelLines && ParallelLines(first, end, maxLineBytes, format)) return;
     for (size_t i = first; i < end; ++i) {
         if (used_ + maxLineBytes > kBlockBytes) Flush();
         used_ = static_cast<size_t>(format(block_.get() + used_, i) - block_.get());
     }
-}
-
-// Runs of lines formatted side by side into two buffers, then passed on in order.  False when
-// no second thread or no buffers can be had (nothing is written then).
-template <class Format>
-bool ObjTextWriter::ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format) {
-    const size_t run = kRunBytes / maxLineBytes;
-    try {
-        for (std::unique_ptr<char[]>& buffer : runBuffers_) {
-            if (!buffer) buffer = std::make_unique_for_overwrite<char[]>(kRunBytes);
-        }
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    auto formatRun = [&](std::unique_ptr<char[]>& buffer, size_t from, size_t to) {
-        char* out = buffer.get();
-        for (size_t i = from; i < to; ++i) out = format(out, i);
-        return static_cast<size_t>(out - buffer.get());
-    };
-    for (size_t start = first; start < end; start += 2 * run) {
-        const size_t middle = std::min(start + run, end);
-        const size_t stop = std::min(middle + run, end);
-        size_t lengths[2] = {0, 0};
-        std::thread helper;
-        try {
-            helper = std::thread([&] { lengths[1] = formatRun(runBuffers_[1], middle, stop); });
-        } catch (const std::system_error&) {
-            if (start == first) return false;
-            lengths[1] = formatRun(runBuffers_[1], middle, stop);
-        }
-        lengths[0] = formatRun(runBuffers_[0], start, middle);
-        if (helper.joinable()) helper.join();
-        Text({runBuffers_[0].get(), lengths[0]});
-        Text({runBuffers_[1].get(), lengths[1]});
-    }
-    return true;
 }
 
 void ObjTextWriter::Header(std::string_view exporter, std::string_view credit) {

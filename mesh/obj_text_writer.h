@@ -1,7 +1,6 @@
 // The text of a mesh file (Wavefront OBJ), one method per kind of line.  Lines are formatted
-// into 64 KiB blocks that are written whole through the host file; long blocks of lines may
-// be formatted by two threads at once and are written in their order all the same.  Numbers
-// are written exactly as printf's "%.8f" and "%li" write them.
+// on the caller's thread into 64 KiB blocks that are written whole through the host file.
+// Numbers are written exactly as printf's "%.8f" and "%li" write them.
 #pragma once
 
 #include <cstddef>
@@ -25,8 +24,7 @@ class ObjTextWriter {
 public:
     static constexpr size_t kBlockBytes = 64 * 1024;
 
-    // `threads`: how many threads may format lines; 1 keeps everything on the caller's thread.
-    ObjTextWriter(HostFile& file, int32_t threads);
+    explicit ObjTextWriter(HostFile& file);
 
     // Any text, of any length, as it is.
     void Text(std::string_view text);
@@ -54,14 +52,10 @@ public:
 private:
     template <class Format>
     void Lines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
-    template <class Format>
-    bool ParallelLines(size_t first, size_t end, size_t maxLineBytes, const Format& format);
     void Flush();
 
     HostFile& file_;
-    int32_t threads_;
     std::unique_ptr<char[]> block_;
     size_t used_ = 0;
-    std::unique_ptr<char[]> runBuffers_[2];  // the two threads' runs of lines, made when first needed
     bool failed_ = false;
 };

@@ -144,7 +144,7 @@ TEST_F(MeshWriter, LongNamesAreWrittenWhole) {
     EXPECT_NE(text.find("\nusemtl " + sanitised + "\nf 3/3 2/2 1/1\n# 1 faces\n\n"), std::string::npos);
 }
 
-// A grid of quads large enough that its blocks are formatted by two threads.
+// A grid of quads large enough that its texture coordinates are merged on a second thread.
 HostObject* AddGrid(HostDocument& document, int32_t side) {
     std::vector<Vector> points;
     std::vector<CPolygon> polygons;
@@ -176,8 +176,7 @@ HostObject* AddGrid(HostDocument& document, int32_t side) {
     return added;
 }
 
-// Large enough that the texture coordinates are merged on a second thread beside the normals
-// and long blocks of lines are formatted by two threads.
+// Large enough that the texture coordinates are merged on a second thread beside the normals.
 TEST_F(MeshWriter, TwoThreadsWriteTheSameBytesAsOne) {
     LoadDocument("{}");
     constexpr int32_t kSide = 130;
@@ -243,7 +242,7 @@ private:
 
 TEST(MeshTextWriter, AFailedBlockWriteFailsTheFile) {
     FailingFile file;
-    ObjTextWriter text(file, 1);
+    ObjTextWriter text(file);
     std::vector<Vector> points(20000, Vector{1, 2, 3});  // well over two blocks
     text.Vertices(points);
     EXPECT_FALSE(text.Finish());
