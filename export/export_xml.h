@@ -11,20 +11,9 @@
 
 #include <tinyxml.h>
 
+#include "export/export_options.h"
 #include "materials/material_writer.h"
 #include "sdk/host.h"
-
-struct ExportOptions {
-    bool foregroundAlpha = false;
-    bool skipMeshFiles = false;
-    bool networkRender = false;
-    bool clayMode = false;
-    bool mergeDuplicates = false;
-    bool useFrameRange = false;
-    int32_t firstFrame = 0;  // with useFrameRange
-    int32_t lastFrame = 0;
-    bool shareStaticMeshes = true;  // with useFrameRange; always on for the current frame
-};
 
 class ExportXML : public Thread {
 public:

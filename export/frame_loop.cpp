@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "export/export_xml.h"
+
 int32_t CurrentFrame(const HostDocument& document) {
     // A time stored as frame / fps may come back a hair below the frame; the small allowance
     // keeps such a frame from rounding down to the one before.

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "export/export_xml.h"
+#include "export/export_options.h"
 #include "sdk/host.h"
 
 struct ExportResult {
