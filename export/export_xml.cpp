@@ -63,7 +63,10 @@ void ExportXML::PrepareGeometry(HostObject* object) {
 int32_t ExportXML::Run() {
     TheHost().StatusSetText("exporting");
     meshCounter = 0;
-    if (document) WriteMeshFiles(document->GetFirstObject(), false);
+    if (document) {
+        CollectRepeatedObjects();
+        WriteMeshFiles(document->GetFirstObject(), false);
+    }
     if (shareStaticMeshes) staticMeshesWritten = true;
     frameSceneFile = FrameFileName(sceneBaseName, currentFrame, "ovs");
     return ExportScene();
@@ -114,8 +117,8 @@ int32_t ExportXML::ExportScene() {
     host.StatusSetBar(20);
     host.StatusSetText("Export Meshes");
     meshCounter = 0;
-    std::vector<HostObject*> externalFiles;
-    WriteMeshElements(document->GetFirstObject(), scene, false, externalFiles);
+    externalMeshes_.Clear();
+    WriteMeshElements(document->GetFirstObject(), scene, false);
 
     host.StatusSetBar(65);
     host.StatusSetText("Export Materials");

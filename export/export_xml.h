@@ -6,7 +6,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include <tinyxml.h>
@@ -14,6 +16,22 @@
 #include "export/export_options.h"
 #include "materials/material_writer.h"
 #include "sdk/host.h"
+
+// The names of the external mesh elements of one scene.  Paths that the host's file-name
+// comparison finds equal share one element; distinct files whose file-name parts are equal
+// get distinct names ("x.obj", "x-2.obj", ...).
+class ExternalMeshNames {
+public:
+    void Clear();
+    // The name of the element written for this path; null when none was.
+    const HostString* Find(const HostFilename& file) const;
+    // Names a new element for this path (which Find does not know).
+    const HostString& Add(const HostFilename& file);
+
+private:
+    std::unordered_map<std::string, HostString> byFile_;  // folded path -> element name
+    std::unordered_set<std::string> names_;               // folded names in use
+};
 
 class ExportXML : public Thread {
 public:
@@ -38,22 +56,27 @@ private:
 
     // --- geometry ----------------------------------------------------------------------------
     void WriteMeshFiles(HostObject* first, bool hidden);
-    void WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden,
-                           std::vector<HostObject*>& externalFiles);
+    void WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden);
     void WriteModels(HostObject* first, TiXmlElement& parent, bool hidden, HostObject* instanceSource);
     // Repeats an instance's source with the instance's placement.
     void RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden);
     void WriteMeshElement(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
-    static void WriteExternalMeshElement(HostObject* instance, TiXmlElement& parent);
+    void WriteExternalMeshElement(HostObject* instance, TiXmlElement& parent);
     void WriteModel(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
     void WriteExitPortal(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
     void WriteExternalModel(HostObject* instance, TiXmlElement& parent) const;
     void WritePlane(HostObject* object, TiXmlElement& parent) const;
     void WriteSphere(HostObject* object, TiXmlElement& parent) const;
     void WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
-    // The name of a polygon object's mesh as the scene's elements name it (forFile false) or
-    // as its mesh file is named (forFile true).
-    HostString MeshName(const HostObject& object, int32_t meshNumber, bool forFile) const;
+    // The name of a polygon object's mesh, as the scene's elements name it and its file is
+    // named.
+    HostString MeshName(const HostObject& object, int32_t meshNumber) const;
+    // Objects that are written again as an instance's source, by the visibility rule of that
+    // repetition: their meshes are written even when the objects themselves are not visible.
+    void CollectRepeatedObjects();
+    void MarkRepeated(HostObject* object, bool hidden);
+    // Whether the walks write the mesh (file and element) of this object.
+    bool WritesMeshOf(const HostObject& object, bool hidden) const;
     // The directory of the mesh files, inside the scene's directory.
     HostFilename MeshDirectoryName() const;
     // The mesh number of every object (the polygon objects before it in pre-order), counted
@@ -79,6 +102,8 @@ private:
     MaterialWriter materials_{MaterialTarget{}};
     int32_t runResult_ = 0;
     std::unordered_map<const HostObject*, int32_t> meshNumbers_;
+    std::unordered_set<const HostObject*> repeatedObjects_;
+    ExternalMeshNames externalMeshes_;
 };
 
 // The file name of a frame's scene file: base name + "_frame" + frame + ".ovs".

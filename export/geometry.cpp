@@ -2,6 +2,9 @@
 // portals and mesh lights, with instances repeating their sources.
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "core/format.h"
 #include "core/ids.h"
@@ -40,11 +43,16 @@ bool RepeatsAnother(const HostObject& object) {
     return object.GetType() == plugin_id::kOrvaneInstance && !HasExternalMesh(object);
 }
 
+// The parameter that links a repeating object to its source.
+int32_t RepeatLink(const HostObject& object) {
+    return object.GetType() == host_type::kInstance ? host_param::kInstanceLink : instance_param::kLink;
+}
+
 }  // namespace
 
 HostFilename ExportXML::MeshDirectoryName() const { return HostFilename("models." + sceneBaseName.Str()); }
 
-HostString ExportXML::MeshName(const HostObject& object, int32_t meshNumber, bool forFile) const {
+HostString ExportXML::MeshName(const HostObject& object, int32_t meshNumber) const {
     std::string name = sceneBaseName.Str() + "-";
     textfmt::AppendInt(name, meshNumber);
     auto withFrame = [&name](int32_t frame) {
@@ -55,19 +63,56 @@ HostString ExportXML::MeshName(const HostObject& object, int32_t meshNumber, boo
     if (!shareStaticMeshes) return withFrame(currentFrame);
     const auto animation = Animation(object);
     if (!animation || currentFrame < animation->first) return name;
-    if (currentFrame <= animation->last) return withFrame(currentFrame);
-    // Past its last frame an object keeps the mesh of that frame, which an earlier frame wrote.
-    return forFile ? name : withFrame(animation->last);
+    // Past its last frame an object keeps the mesh of that frame: an earlier frame of the
+    // export wrote it, or the first frame writes it under that name.
+    return withFrame(std::min(currentFrame, animation->last));
+}
+
+void ExportXML::CollectRepeatedObjects() {
+    repeatedObjects_.clear();
+    std::unordered_set<const HostObject*> expanded[2];  // sources already walked, per `hidden`
+    std::vector<std::pair<HostObject*, bool>> pending;
+    if (HostObject* first = document->GetFirstObject()) pending.emplace_back(first, false);
+    // The objects of the model walk, in any order: only instances at its top level repeat.
+    while (!pending.empty()) {
+        const auto [object, hidden] = pending.back();
+        pending.pop_back();
+        if (IsRenderVisible(*object, hidden) && RepeatsAnother(*object)) {
+            HostNode* node = object->Data().GetLink(RepeatLink(*object), document);
+            auto* source = node && node->Kind() == NodeKind::kObject ? static_cast<HostObject*>(node) : nullptr;
+            if (source && expanded[hidden].insert(source).second) MarkRepeated(source, hidden);
+        }
+        if (HostObject* next = object->GetNext()) pending.emplace_back(next, hidden);
+        if (HostObject* child = object->GetDown()) pending.emplace_back(child, ChildrenHidden(*object, hidden));
+    }
+}
+
+void ExportXML::MarkRepeated(HostObject* source, bool hidden) {
+    // The source alone, then every descendant, as the repetition walks them.
+    std::vector<std::pair<HostObject*, bool>> pending{{source, hidden}};
+    while (!pending.empty()) {
+        const auto [object, objectHidden] = pending.back();
+        pending.pop_back();
+        if (IsRenderVisible(*object, objectHidden)) repeatedObjects_.insert(object);
+        if (object != source) {
+            if (HostObject* next = object->GetNext()) pending.emplace_back(next, objectHidden);
+        }
+        if (HostObject* child = object->GetDown()) pending.emplace_back(child, ChildrenHidden(*object, objectHidden));
+    }
+}
+
+bool ExportXML::WritesMeshOf(const HostObject& object, bool hidden) const {
+    return IsRenderVisible(object, hidden) || repeatedObjects_.contains(&object);
 }
 
 void ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
     for (HostObject* object = first; object; object = object->GetNext()) {
-        if (IsRenderVisible(*object, hidden) && IsPolygonObject(*object)) {
+        if (IsPolygonObject(*object) && WritesMeshOf(*object, hidden)) {
             const auto animation = shareStaticMeshes ? Animation(*object) : std::nullopt;
             const bool animatedNow =
                 animation && animation->first <= currentFrame && currentFrame <= animation->last;
             if ((!staticMeshesWritten || animatedNow) && !skipMeshFiles && object->GetPolygonCount() > 0) {
-                const HostFilename file(MeshName(*object, meshCounter, true).Str() + ".obj");
+                const HostFilename file(MeshName(*object, meshCounter).Str() + ".obj");
                 ObjMeshWriter().WriteMesh(document, sceneDirectory + MeshDirectoryName(), file, object,
                                           mergeDuplicates);
             }
@@ -77,28 +122,19 @@ void ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
     }
 }
 
-void ExportXML::WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden,
-                                  std::vector<HostObject*>& externalFiles) {
+void ExportXML::WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden) {
     for (HostObject* object = first; object; object = object->GetNext()) {
-        if (IsRenderVisible(*object, hidden)) {
+        if (WritesMeshOf(*object, hidden)) {
             if (HasExternalMesh(*object)) {
                 const auto file = object->Data().Get<HostFilename>(instance_param::kExternalMesh);
-                const bool known = std::any_of(externalFiles.begin(), externalFiles.end(), [&](HostObject* other) {
-                    return other->Data().Get<HostFilename>(instance_param::kExternalMesh) == file;
-                });
-                if (!file.IsEmpty() && !known) {
-                    WriteExternalMeshElement(object, parent);
-                    externalFiles.push_back(object);
-                }
+                if (!file.IsEmpty() && !externalMeshes_.Find(file)) WriteExternalMeshElement(object, parent);
             }
             if (IsPolygonObject(*object) && object->GetPolygonCount() > 0) {
                 WriteMeshElement(object, meshCounter, parent);
             }
         }
         if (IsPolygonObject(*object)) ++meshCounter;
-        if (HostObject* child = object->GetDown()) {
-            WriteMeshElements(child, parent, ChildrenHidden(*object, hidden), externalFiles);
-        }
+        if (HostObject* child = object->GetDown()) WriteMeshElements(child, parent, ChildrenHidden(*object, hidden));
     }
 }
 
@@ -151,8 +187,7 @@ void ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden
 }
 
 void ExportXML::RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden) {
-    const int32_t link = instance->GetType() == host_type::kInstance ? host_param::kInstanceLink : instance_param::kLink;
-    HostNode* node = instance->Data().GetLink(link, document);
+    HostNode* node = instance->Data().GetLink(RepeatLink(*instance), document);
     auto* source = node && node->Kind() == NodeKind::kObject ? static_cast<HostObject*>(node) : nullptr;
     if (!source) {
         TheHost().Print("* Skipped instance \"" + instance->GetName() + "\": it repeats no object.");

@@ -1,4 +1,6 @@
 // The geometry elements: "mesh", "model", "exit_portal", "plane" and "sphere".
+#include <string>
+
 #include "core/format.h"
 #include "core/xml.h"
 #include "export/export_xml.h"
@@ -28,15 +30,44 @@ TiXmlElement& AppendMeshElement(TiXmlElement& parent, const HostString& comment,
 
 }  // namespace
 
+void ExternalMeshNames::Clear() {
+    byFile_.clear();
+    names_.clear();
+}
+
+const HostString* ExternalMeshNames::Find(const HostFilename& file) const {
+    const auto found = byFile_.find(file.ComparisonKey());
+    return found == byFile_.end() ? nullptr : &found->second;
+}
+
+const HostString& ExternalMeshNames::Add(const HostFilename& file) {
+    const HostFilename part = file.GetFile();
+    std::string name = part.Str();
+    if (!names_.insert(HostFilename(name).ComparisonKey()).second) {
+        // Another file took the name: number this one before its suffix ("x-2.obj").
+        HostFilename stem = part;
+        stem.ClearSuffix();
+        const HostString suffix = part.GetSuffix();
+        const std::string dotSuffix = suffix.IsEmpty() ? std::string() : "." + suffix.Str();
+        for (int32_t number = 2;; ++number) {
+            name = stem.Str() + "-";
+            textfmt::AppendInt(name, number);
+            name += dotSuffix;
+            if (names_.insert(HostFilename(name).ComparisonKey()).second) break;
+        }
+    }
+    return byFile_.emplace(file.ComparisonKey(), HostString(name)).first->second;
+}
+
 void ExportXML::WriteMeshElement(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const {
-    const HostString name = MeshName(*object, meshNumber, false);
+    const HostString name = MeshName(*object, meshNumber);
     AppendMeshElement(parent, object->GetName(), name, object->GetTag(host_type::kSmoothingTag) != nullptr,
                       MeshDirectoryName().Str() + "\\" + name.Str() + ".obj");
 }
 
 void ExportXML::WriteExternalMeshElement(HostObject* instance, TiXmlElement& parent) {
     const auto file = instance->Data().Get<HostFilename>(kExternalMesh);
-    AppendMeshElement(parent, "external mesh", file.GetFile().GetString(),
+    AppendMeshElement(parent, "external mesh", externalMeshes_.Add(file),
                       instance->Data().Get<bool>(kExternalSmoothing, false), file.GetString());
 }
 
@@ -55,20 +86,22 @@ void AppendPlacement(TiXmlElement& element, const HostObject& object, float scen
 void ExportXML::WriteModel(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const {
     TiXmlElement& model = *AppendElement(parent, "model");
     AppendObjectComment(model, object->GetName());
-    AppendPlacement(model, *object, sceneScale, MeshName(*object, meshNumber, false));
+    AppendPlacement(model, *object, sceneScale, MeshName(*object, meshNumber));
 }
 
 void ExportXML::WriteExitPortal(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const {
     TiXmlElement& portal = *AppendElement(parent, "exit_portal");
     AppendObjectComment(portal, object->GetName());
-    AppendPlacement(portal, *object, sceneScale, MeshName(*object, meshNumber, false));
+    AppendPlacement(portal, *object, sceneScale, MeshName(*object, meshNumber));
 }
 
 void ExportXML::WriteExternalModel(HostObject* instance, TiXmlElement& parent) const {
     TiXmlElement& model = *AppendElement(parent, "model");
     AppendObjectComment(model, "external mesh");
-    AppendPlacement(model, *instance, sceneScale,
-                    instance->Data().Get<HostFilename>(kExternalMesh).GetFile().GetString());
+    // The name of the element written for this file (or for a path the host finds equal).
+    const auto file = instance->Data().Get<HostFilename>(kExternalMesh);
+    const HostString* name = externalMeshes_.Find(file);
+    AppendPlacement(model, *instance, sceneScale, name ? *name : file.GetFile().GetString());
 }
 
 void ExportXML::WritePlane(HostObject* object, TiXmlElement& parent) const {

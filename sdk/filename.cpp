@@ -72,6 +72,12 @@ HostFilename operator+(const HostFilename& dir, const HostFilename& name) {
     return HostFilename(joined);
 }
 
+std::string HostFilename::ComparisonKey() const {
+    std::string key = Str();
+    for (char& c : key) c = Fold(c);
+    return key;
+}
+
 bool operator==(const HostFilename& a, const HostFilename& b) {
     const std::string& x = a.Str();
     const std::string& y = b.Str();

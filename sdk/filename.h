@@ -32,6 +32,9 @@ public:
 
     // The host's file-name comparison: ASCII letters compare without case, "/" equals "\".
     friend bool operator==(const HostFilename& a, const HostFilename& b);
+    // The text as the comparison above sees it (ASCII letters in lower case, "/" as "\"):
+    // two names are equal exactly when their keys are.
+    std::string ComparisonKey() const;
 
 private:
     HostString path_;
