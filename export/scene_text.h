@@ -8,6 +8,7 @@
 
 // "x z y" of a host point times the scene scale (each product rounded to a float).
 HostString FormatScenePosition(Vector p, float sceneScale, int digits);
-// Nine numbers, 8 digits each: the object's orientation and scale in scene axes, row by row
-// (from the inverse of its global matrix and its accumulated scale).
+// Nine numbers, 8 digits each: the axes of the object's global matrix in scene axes, row by
+// row.  Where those axes are orthogonal with the lengths of the accumulated scale, they are
+// computed from the inverse of the matrix and that scale; otherwise they are the matrix's own.
 HostString FormatSceneRotation(const HostObject& object);

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <tinyxml.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <set>
+#include <sstream>
 
 #include "export/export_xml.h"
 #include "export/frame_loop.h"
@@ -63,6 +66,21 @@ protected:
         return texts;
     }
     bool MeshFile(const std::string& name) { return fs::exists(NativePath("models.room/" + name + ".obj")); }
+    // Every "mesh_name" of the frame names exactly one mesh element, and every written mesh
+    // path is a file.
+    void ExpectMeshNamesResolve(int32_t frame) {
+        const std::vector<std::string> names = Texts(frame, "name");
+        for (const std::string& name : names) EXPECT_EQ(std::count(names.begin(), names.end(), name), 1) << name;
+        for (const std::string& used : Texts(frame, "mesh_name")) {
+            EXPECT_NE(std::find(names.begin(), names.end(), used), names.end()) << frame << ": " << used;
+        }
+        for (std::string path : Texts(frame, "path")) {
+            if (path.starts_with("models.")) {
+                std::replace(path.begin(), path.end(), '\\', '/');
+                EXPECT_TRUE(fs::exists(NativePath(path))) << frame << ": " << path;
+            }
+        }
+    }
 };
 
 TEST_F(GeometryTest, GoldenSceneElements) {
@@ -189,6 +207,97 @@ TEST_F(GeometryTest, RepeatingLeavesTheSourceExactlyWhereItWas) {
     EXPECT_NEAR(x, 7.0f, 1e-5f);
     EXPECT_NEAR(y, 9.0f, 1e-5f);
     EXPECT_NEAR(z, 8.0f, 1e-5f);
+}
+
+// Sources hidden under a switched-off parent and repeated by visible instances: their meshes
+// are written (file and element), the sources themselves are not placed.
+TEST_F(GeometryTest, HiddenSourcesOfInstancesGetTheirMeshes) {
+    LoadDocument(std::string(R"({"objects": [{"type": "null", "name": "Library", "render": "off", "children": [)") +
+                 Polygon("Tree", R"(, "children": [)" + Polygon("Leaves") + "]") + "," +
+                 Polygon("Portal", R"(, "tags": [{"type": "MyExitPortal"}])") + R"(]},
+        {"type": "instance", "name": "T1", "position": [500, 0, 0], "params": {"1001": {"object": "Tree"}}},
+        {"type": "OrvaneInstance", "name": "T2", "params": {"10000": {"object": "Tree"}}},
+        {"type": "instance", "name": "P1", "params": {"1001": {"object": "Portal"}}}]})");
+    Export(0, 0);
+    EXPECT_EQ(Texts(0, "name"), (std::vector<std::string>{"room-0", "room-1", "room-2"}));
+    EXPECT_EQ(Texts(0, "mesh_name"),
+              (std::vector<std::string>{"room-0", "room-1", "room-0", "room-1", "room-2"}));
+    for (const char* name : {"room-0", "room-1", "room-2"}) EXPECT_TRUE(MeshFile(name)) << name;
+    ExpectMeshNamesResolve(0);
+    // The hidden originals are not placed: two copies of Tree and Leaves, one portal.
+    EXPECT_EQ(Texts(0, "pos").size(), 5u);
+}
+
+// An animation that ended before the first exported frame: that frame writes the mesh under
+// the name its elements use (also when the tag sits on an ancestor).
+TEST_F(GeometryTest, AnimationEndedBeforeTheFirstFrame) {
+    const std::string tag = R"("tags": [{"type": "AnimationTag", "params": {"70001": 10, "70002": 20}}])";
+    for (const bool onParent : {false, true}) {
+        fs::remove_all(NativePath("models.room"));
+        LoadDocument("{\"objects\": [" +
+                     (onParent ? R"({"type": "null", "name": "Rig", )" + tag + R"(, "children": [)" + Polygon("A") + "]}"
+                               : Polygon("A", ", " + tag)) +
+                     "]}");
+        Export(25, 27);
+        for (int32_t frame = 25; frame <= 27; ++frame) {
+            EXPECT_EQ(Texts(frame, "mesh_name"), std::vector<std::string>{"room-0_frame20"}) << onParent;
+            ExpectMeshNamesResolve(frame);
+        }
+        EXPECT_TRUE(MeshFile("room-0_frame20"));
+        EXPECT_FALSE(MeshFile("room-0"));
+    }
+}
+
+// Distinct external files with one file-name part get distinct mesh names; paths that the
+// host's comparison finds equal share one mesh, and each model names its file's mesh.
+TEST_F(GeometryTest, ExternalMeshNamesAreUniquePerFile) {
+    const char* files[] = {R"(D:/m/x.obj)", R"(x.obj)", R"(C:\\M\\X.OBJ)", R"(c:\\m\\x.obj)", R"(D:\\M\\x.obj)",
+                           R"(E:\\y\\x-2.obj)"};
+    std::string objects;
+    for (const char* file : files) {
+        objects += std::string(objects.empty() ? "" : ",") +
+                   R"({"type": "OrvaneInstance", "name": "I", "params": {"10001": true, "10002": {"file": ")" + file +
+                   "\"}}}";
+    }
+    LoadDocument("{\"objects\": [" + objects + "]}");
+    Export(0, 0);
+    EXPECT_EQ(Texts(0, "name"), (std::vector<std::string>{"x.obj", "x-2.obj", "X-3.OBJ", "x-2-2.obj"}));
+    EXPECT_EQ(Texts(0, "path"), (std::vector<std::string>{"D:/m/x.obj", "x.obj", "C:\\M\\X.OBJ", "E:\\y\\x-2.obj"}));
+    EXPECT_EQ(Texts(0, "mesh_name"),
+              (std::vector<std::string>{"x.obj", "x-2.obj", "X-3.OBJ", "X-3.OBJ", "x.obj", "x-2-2.obj"}));
+}
+
+// The copy of a source under a non-uniformly scaled parent is placed as the instance is: the
+// same rotation as an object placed there by hand.
+TEST_F(GeometryTest, InstanceCopiesTakeTheInstancesAxes) {
+    LoadDocument(std::string(R"({"objects": [{"type": "null", "name": "Stretch", "scale": [1, 2, 1], "children": [)") +
+                 Polygon("Source") + R"(]},
+        {"type": "instance", "name": "Copy", "position": [10, 0, 0], "rotation": [90, 0, 0],
+         "params": {"1001": {"object": "Source"}}},)" +
+                 Polygon("By hand", R"(, "position": [10, 0, 0], "rotation": [90, 0, 0])") + "]}");
+    Export(0, 0);
+    const auto matrices = Texts(0, "matrix");
+    ASSERT_EQ(matrices.size(), 3u);
+    EXPECT_EQ(matrices[1], matrices[2]);
+    EXPECT_NE(matrices[0], matrices[1]);
+}
+
+// Under a rotated, non-uniformly scaled parent an object's axes are sheared: the rotation
+// text holds the axes of its global matrix, in scene order.
+TEST_F(GeometryTest, ShearedAxesAreWrittenAsTheyAre) {
+    headless::HlDocument& document = LoadDocument(
+        std::string(R"({"objects": [{"type": "null", "name": "N", "scale": [1, 3, 1], "children": [)") +
+        Polygon("P", R"(, "rotation": [0, 0, 45])") + "]}]}");
+    Export(0, 0);
+    const Matrix g = document.GetFirstObject()->GetDown()->GetMg();
+    const float expected[9] = {g.v1.x, g.v3.x, g.v2.x, g.v1.z, g.v3.z, g.v2.z, g.v1.y, g.v3.y, g.v2.y};
+    std::istringstream numbers(Texts(0, "matrix").at(0));
+    for (float e : expected) {
+        float value = 0;
+        ASSERT_TRUE(numbers >> value);
+        EXPECT_NEAR(value, e, 1e-6f);
+    }
+    EXPECT_GT(std::fabs(g.v1.x * g.v2.x + g.v1.y * g.v2.y + g.v1.z * g.v2.z), 0.1f);  // really sheared
 }
 
 }  // namespace
