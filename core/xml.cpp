@@ -15,9 +15,62 @@ std::string LimitValueText(const std::string& text) {
     return text.substr(0, cut);
 }
 
+namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+
+bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+struct Character {
+    size_t length;  // bytes, at least 1
+    bool allowed;   // a whole UTF-8 sequence of a character that XML allows
+};
+
+// The character that starts at text[i].  A byte that does not start a whole UTF-8 sequence
+// is a character of its own that XML does not allow.
+Character XmlCharacter(const std::string& text, size_t i) {
+    const auto at = [&](size_t k) { return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0; };
+    const unsigned char lead = at(0);
+    if (lead < 0x80) return {1, lead >= 0x20 || lead == '\t' || lead == '\n' || lead == '\r'};
+    if (lead >= 0xC2 && lead <= 0xDF && IsContinuation(at(1))) return {2, true};
+    if (lead >= 0xE0 && lead <= 0xEF && IsContinuation(at(1)) && IsContinuation(at(2))) {
+        const unsigned char second = at(1);
+        if (lead == 0xE0 && second < 0xA0) return {1, false};                      // overlong
+        const bool surrogate = lead == 0xED && second > 0x9F;
+        const bool nonCharacter = lead == 0xEF && second == 0xBF && at(2) >= 0xBE;  // U+FFFE, U+FFFF
+        return {3, !surrogate && !nonCharacter};
+    }
+    if (lead >= 0xF0 && lead <= 0xF4 && IsContinuation(at(1)) && IsContinuation(at(2)) && IsContinuation(at(3))) {
+        const unsigned char second = at(1);
+        if ((lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F)) return {1, false};
+        return {4, true};
+    }
+    return {1, false};
+}
+
+}  // namespace
+
+std::string XmlSafeText(std::string text) {
+    size_t i = 0;
+    Character c{0, true};
+    while (i < text.size() && (c = XmlCharacter(text, i)).allowed) i += c.length;
+    if (i == text.size()) return text;  // the usual case: nothing to replace
+    std::string safe = text.substr(0, i);
+    while (i < text.size()) {
+        c = XmlCharacter(text, i);
+        if (c.allowed) {
+            safe.append(text, i, c.length);
+        } else {
+            safe += kReplacement;
+        }
+        i += c.length;
+    }
+    return safe;
+}
+
 TiXmlElement* AppendKey(TiXmlNode& parent, const char* name, const HostString& text) {
     TiXmlElement* element = AppendElement(parent, name);
-    element->LinkEndChild(new TiXmlText(LimitValueText(text.Str())));
+    element->LinkEndChild(new TiXmlText(LimitValueText(XmlSafeText(text.Str()))));
     return element;
 }
 
@@ -39,7 +92,7 @@ std::string CommentText(const std::string& text) {
 }  // namespace
 
 void AppendObjectComment(TiXmlElement& element, const HostString& text) {
-    TiXmlComment comment(CommentText(LimitValueText(text.Str())).c_str());
+    TiXmlComment comment(CommentText(LimitValueText(XmlSafeText(text.Str()))).c_str());
     if (TiXmlNode* first = element.FirstChild()) {
         element.InsertBeforeChild(first, comment);
     } else {

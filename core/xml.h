@@ -17,12 +17,19 @@ inline const char* BoolText(bool value) { return value ? "true" : "false"; }
 // The longest value text an element may hold, in bytes.
 inline constexpr size_t kMaxValueTextBytes = 1999;
 
+// The text with every character that XML 1.0 does not allow (control characters other than
+// tab, line feed and carriage return, U+FFFE, U+FFFF, and bytes that are not UTF-8) replaced
+// by U+FFFD.
+std::string XmlSafeText(std::string text);
+
 // Appends an empty element as the last child of parent.
 TiXmlElement* AppendElement(TiXmlNode& parent, const char* name);
-// Appends an element holding one text as the last child of parent.  A text longer than
-// kMaxValueTextBytes is cut after its last whole UTF-8 character within the limit.
+// Appends an element holding one text as the last child of parent.  The text is made safe
+// (XmlSafeText); one longer than kMaxValueTextBytes is then cut after its last whole UTF-8
+// character within the limit.
 TiXmlElement* AppendKey(TiXmlNode& parent, const char* name, const HostString& text);
-// Inserts a comment as the first child of element ("--" in the text is written "- -").
+// Inserts a comment as the first child of element: the text made safe and cut as an element
+// text, "--" written "- -".
 void AppendObjectComment(TiXmlElement& element, const HostString& text);
 // The leading part of text that fits the value-text limit.
 std::string LimitValueText(const std::string& text);

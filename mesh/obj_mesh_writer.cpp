@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/format.h"
+#include "core/material_name.h"
 #include "core/version.h"
 #include "mesh/texture_tag.h"
 #include "sdk/host.h"
@@ -36,7 +37,7 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     const int32_t threads = threads_ ? *threads_ : host.GetCpuCount();
     text_.emplace(*file_);
 
-    const std::string name = object->GetName().Str();
+    const std::string name = OneLineName(object->GetName().Str());
     text_->Header(std::string("Wavefront .obj - exported by ") + kVersionLine, kCredit);
     text_->Group(name);
 

@@ -61,11 +61,14 @@ INSTANTIATE_TEST_SUITE_P(
         // A default tag without material: nothing.
         SearchCase{"Alone", nullptr, nullptr, "defaultMat"}));
 
-TEST(MeshMaterialName, BlanksBecomeUnderscores) {
+TEST(MeshMaterialName, BlanksAndControlCharactersBecomeUnderscores) {
     EXPECT_EQ(SanitizeMaterialName("Red Metal").Str(), "Red_Metal");
     EXPECT_EQ(SanitizeMaterialName(" a  b ").Str(), "_a__b_");
-    EXPECT_EQ(SanitizeMaterialName("Tab\there").Str(), "Tab\there");
+    EXPECT_EQ(SanitizeMaterialName("Tab\there\nand\x7F").Str(), "Tab_here_and_");
+    EXPECT_EQ(SanitizeMaterialName("odd\xEF\xBF\xBF").Str(), "odd\xEF\xBF\xBD");
     EXPECT_EQ(SanitizeMaterialName("").Str(), "");
+    // Cut as the scene cuts an element text, after the last whole character.
+    EXPECT_EQ(SanitizeMaterialName(std::string(1998, 'a') + "\xC3\xA4").Str(), std::string(1998, 'a'));
 }
 
 }  // namespace
