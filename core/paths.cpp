@@ -3,7 +3,7 @@
 std::optional<std::string> RelativePath(const std::string& base, const std::string& target) {
     const size_t baseLength = base.size();
     const size_t targetLength = target.size();
-    if (baseLength < 4 || targetLength < 4 || baseLength > paths::kMaxPathBytes ||
+    if (baseLength < 3 || targetLength < 4 || baseLength > paths::kMaxPathBytes ||
         targetLength > paths::kMaxPathBytes) {
         return std::nullopt;
     }

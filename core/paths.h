@@ -14,8 +14,9 @@ inline constexpr size_t kMaxPathBytes = 2048;
 
 // `target` relative to the directory `base` (with or without a trailing "\"): "..\" steps up
 // from base, then the rest of target.  Bytes compare exactly.  A target on another drive is
-// returned unchanged.  No result (nullopt) when either path is shorter than 4 or longer than
-// 2048 bytes, or the result would be longer than 2048 bytes.
+// returned unchanged.  A drive root ("E:\") is a base like any other directory.  No result
+// (nullopt) when base is shorter than 3 bytes, target shorter than 4, either longer than 2048
+// bytes, or the result would be longer than 2048 bytes.
 std::optional<std::string> RelativePath(const std::string& base, const std::string& target);
 
 // `relative` resolved against the directory `base` (without a trailing separator): "/" and

@@ -66,7 +66,7 @@ void MaterialWriter::WriteTextureElement(HostMaterial* material, int32_t channel
     if (target_.networkRender) {
         path = CopyTexture(file, material->GetName(), found->Data().Get<HostString>(host_param::kChannelTexture));
     } else {
-        path = RelativePath(target_.sceneDirectory.Str(), file.Str()).value_or("");
+        path = RelativePath(target_.sceneDirectory.Str(), file.Str()).value_or(file.Str());
     }
     TiXmlElement& texture = *AppendElement(parent, element);
     AppendKey(texture, "uv_set", "default");

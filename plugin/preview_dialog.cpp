@@ -26,9 +26,9 @@ std::string QualityOption(int32_t preset) {
 
 std::string PreviewScriptText(const HostFilename& rendererPath, const HostFilename& previewScene,
                               const HostFilename& imagePath, int32_t quality) {
-    return "@echo off\ncd /d \"" + rendererPath.GetDirectory().Str() + "\"\n" +
-           "start /min /belownormal orvane_console.exe \"" + previewScene.Str() + "\" -o \"" + imagePath.Str() +
-           "\"" + QualityOption(quality) + "\n";
+    return WithScriptCodePage("@echo off\ncd /d \"" + ScriptPath(rendererPath.GetDirectory().Str()) + "\"\n" +
+                              "start /min /belownormal orvane_console.exe \"" + ScriptPath(previewScene.Str()) +
+                              "\" -o \"" + ScriptPath(imagePath.Str()) + "\"" + QualityOption(quality) + "\n");
 }
 
 HostFilename WritePreviewScript(const HostFilename& rendererPath, const HostFilename& previewScene,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "sdk/file.h"
 #include "sdk/filename.h"
@@ -22,6 +23,11 @@ struct RunScriptOptions {
 inline constexpr int32_t kPriorityBelowNormal = 1660;
 
 HostFilename RunScriptPath();
+// A path as a script writes it: every "%" doubled.
+std::string ScriptPath(const std::string& path);
+// The script text, with "chcp 65001 > nul" as its second line when it holds a byte that is
+// not ASCII.
+std::string WithScriptCodePage(std::string text);
 // The script's text (line feeds only).
 std::string RunScriptText(const RunScriptOptions& options);
 // Writes the script; returns its path, or an empty name (after a console line) when it could

@@ -175,8 +175,10 @@ public:
         std::string directory = path.parent_path().string();
         if (directory.empty()) directory = ".";
         for (int attempt = 0; attempt < 16; ++attempt) {
-            std::string temp = directory + "/." + path.filename().string() + ".vxtmp-" + std::to_string(::getpid()) +
-                               "-" + std::to_string(counter.fetch_add(1));
+            // A short name of its own, whatever the length of the target's name (a name of 255
+            // bytes is still written).
+            std::string temp = directory + "/.vxtmp-" + std::to_string(::getpid()) + "-" +
+                               std::to_string(counter.fetch_add(1));
             int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd < 0 && errno == EEXIST) continue;
             if (fd < 0) return nullptr;

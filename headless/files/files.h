@@ -34,7 +34,7 @@ public:
     // drive holds the path.
     HostFilename ToHost(const std::string& nativePath) const;
 
-    // Writing goes to a hidden file beside the target (".NAME.vxtmp-PID-N"), which Close
+    // Writing goes to a hidden file beside the target (".vxtmp-PID-N"), which Close
     // moves over the target; null when the folder does not exist or the name is a folder.
     std::unique_ptr<HostFile> Open(const HostFilename& name, FileMode mode);
     bool Exists(const HostFilename& name, bool isDirectory) const;

@@ -31,10 +31,14 @@ INSTANTIATE_TEST_SUITE_P(
                     PathCase{"C:\\s\\a\\b\\", "C:\\s\\x.png", "..\\..\\x.png"},
                     PathCase{"C:\\scenes\\a", "C:\\scenes\\ab\\x.png", "..\\ab\\x.png"},
                     PathCase{"C:\\scenes\\a", "D:\\sky.hdr", "D:\\sky.hdr"},
-                    PathCase{"C:\\scenes\\a", "maps\\sky.hdr", "maps\\sky.hdr"}));
+                    PathCase{"C:\\scenes\\a", "maps\\sky.hdr", "maps\\sky.hdr"},
+                    // A scene saved at a drive root.
+                    PathCase{"E:\\", "E:\\maps\\sky.hdr", "maps\\sky.hdr"},
+                    PathCase{"E:\\", "E:\\sky.hdr", "sky.hdr"},
+                    PathCase{"E:\\", "C:\\sky.hdr", "C:\\sky.hdr"}));
 
 INSTANTIATE_TEST_SUITE_P(Limits, RelativePathTest,
-                         testing::Values(PathCase{"C:\\", "C:\\x\\y.png", std::nullopt},
+                         testing::Values(PathCase{"C:", "C:\\x\\y.png", std::nullopt},
                                          PathCase{"C:\\scenes", "C:\\", std::nullopt},
                                          PathCase{"", "", std::nullopt}));
 

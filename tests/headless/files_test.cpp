@@ -140,7 +140,7 @@ TEST_F(HeadlessFilesTest, WriteReplacesTheTargetOnlyOnClose) {
     EXPECT_EQ(ReadNative(Native("out.txt")), "old");
     std::vector<std::string> during = Entries(dir_.Path());
     ASSERT_EQ(during.size(), 2u);  // the bytes go to a hidden file beside the target
-    EXPECT_EQ(during[0].rfind(".out.txt.", 0), 0u) << during[0];
+    EXPECT_EQ(during[0].rfind(".vxtmp-", 0), 0u) << during[0];
     char byte;
     EXPECT_FALSE(file->Read(&byte, 1));
     std::string bytes;
@@ -151,6 +151,16 @@ TEST_F(HeadlessFilesTest, WriteReplacesTheTargetOnlyOnClose) {
     EXPECT_EQ(Entries(dir_.Path()), std::vector<std::string>{"out.txt"});
     EXPECT_FALSE(file->Close());
     EXPECT_FALSE(file->Write("x", 1));
+}
+
+// The temporary name is short whatever the target's: a name of 255 bytes is written.
+TEST_F(HeadlessFilesTest, LongestNamesAreWritten) {
+    const std::string name(255, 'n');
+    auto file = files_.Open(Host(name), FileMode::kWrite);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->Write(std::string("long")));
+    EXPECT_TRUE(file->Close());
+    EXPECT_EQ(ReadNative(Native(name)), "long");
 }
 
 TEST_F(HeadlessFilesTest, DroppedWriterLeavesTargetAlone) {

@@ -115,6 +115,15 @@ TEST_F(MaterialTexture, PathsRelativeToTheSceneOrAbsoluteOnAnotherDrive) {
     EXPECT_EQ(PathOf(Find("Drive")), "D:\\far.jpg");
 }
 
+// A scene saved at a drive root: paths below the root, never empty.
+TEST_F(MaterialTexture, SceneAtADriveRoot) {
+    WriteImage("maps/stone.jpg", "stone");
+    host_.Files().MapDrive('E', scratch_.string());
+    target_.sceneDirectory = "E:\\";
+    Document(Material("Below", R"("0": {"on": true, "texture": "stone.jpg", "folder": "E:\\maps"})"));
+    EXPECT_EQ(PathOf(Find("Below")), "maps\\stone.jpg");
+}
+
 class MaterialTextureCopy : public MaterialTexture {
 protected:
     void SetUp() override {

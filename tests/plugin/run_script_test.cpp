@@ -62,6 +62,23 @@ std::vector<ScriptCase> Cases() {
                      "@echo off\ncd /d \"C:\\Apps\\R\"\n"
                      "echo Rendering frame 0...\nstart /wait /min orvane.exe \"C:\\s\\my.scene_frame0.ovs\"\n"
                      "echo Done!\necho ------------------\n"});
+    // "%" is doubled in every path; a script holding a byte that is not ASCII switches the
+    // command processor to UTF-8 first.
+    RunScriptOptions percent = frame0;
+    percent.rendererPath = "C:\\100% R\\orvane.exe";
+    percent.sceneFile = "C:\\s\\%PATH%.ovs";
+    percent.imageFile = "C:\\i\\50%.png";
+    cases.push_back({"percent signs", percent,
+                     "@echo off\ncd /d \"C:\\100%% R\"\n"
+                     "echo Rendering frame 0...\nstart /wait /min orvane.exe \"C:\\s\\%%PATH%%_frame0.ovs\""
+                     " -o \"C:\\i\\50%%_frame0.png\"\n"
+                     "echo Done!\necho ------------------\n"});
+    RunScriptOptions unicode = frame0;
+    unicode.sceneFile = "C:\\R\xC3\xA4ume\\room.ovs";
+    cases.push_back({"a path that is not ASCII", unicode,
+                     "@echo off\nchcp 65001 > nul\ncd /d \"C:\\Apps\\R\"\n"
+                     "echo Rendering frame 0...\nstart /wait /min orvane.exe \"C:\\R\xC3\xA4ume\\room_frame0.ovs\"\n"
+                     "echo Done!\necho ------------------\n"});
     return cases;
 }
 
