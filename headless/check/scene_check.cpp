@@ -101,14 +101,14 @@ public:
         std::stable_sort(result_.problems.begin(), result_.problems.end(),
                          [](const CheckProblem& a, const CheckProblem& b) { return a.line < b.line; });
         const auto isMaterial = [this](std::string_view name) { return IsDeclared(Declared::kMaterial, name); };
-        for (const std::string& obj : objFiles_) {
+        for (const ObjFile& obj : objFiles_) {
             std::string text;
-            if (!ReadNativeFile(obj, text)) {
-                result_.problems.push_back({obj, 0, 0, "cannot read the file"});
+            if (!ReadNativeFile(obj.native, text)) {
+                Report(obj.line, obj.label + " \"" + obj.path + "\": cannot read the file (" + obj.native + ")");
                 continue;
             }
             ++result_.objFiles;
-            check::CheckObjText(text, obj, isMaterial, result_.problems);
+            check::CheckObjText(text, obj.native, isMaterial, result_.problems);
         }
     }
 
@@ -151,7 +151,7 @@ private:
                          .first;
             if (cached->second.problem.empty() && parent.name == "external" && IsObjPath(path) &&
                 objSeen_.insert(cached->second.native).second) {
-                objFiles_.push_back(cached->second.native);
+                objFiles_.push_back({cached->second.native, label, std::string(path), line});
             }
         }
         if (!cached->second.problem.empty()) {
@@ -172,8 +172,15 @@ private:
     NameSet media_;
     std::vector<Reference> references_;
     std::unordered_map<std::string, check::PathOutcome, check::NameHash, std::equal_to<>> paths_;
+    // The OBJ files to read, each once, with the first path that names it.
+    struct ObjFile {
+        std::string native;
+        std::string label;
+        std::string path;
+        int line;
+    };
     NameSet objSeen_;
-    std::vector<std::string> objFiles_;
+    std::vector<ObjFile> objFiles_;
 };
 
 }  // namespace
