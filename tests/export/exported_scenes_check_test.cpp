@@ -82,4 +82,21 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// The golden scene files themselves: names and numbers (the files they name are not kept
+// beside them).
+TEST(GoldenScenesCheck, CheckFindsNothing) {
+    const headless::FileSystem files;
+    headless::CheckOptions options;
+    options.checkFiles = false;
+    int scenes = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(SourcePath("tests/data/golden"))) {
+        if (entry.path().extension() != ".ovs") continue;
+        ++scenes;
+        const headless::SceneCheck check = headless::CheckScene(entry.path().string(), files, options);
+        ASSERT_TRUE(check.readable) << entry.path();
+        for (const headless::CheckProblem& problem : check.problems) ADD_FAILURE() << headless::FormatProblem(problem);
+    }
+    EXPECT_GE(scenes, 3);
+}
+
 }  // namespace
