@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "headless/resources/resource_xml.h"
 #include "markup/scan.h"
 
 namespace headless::check {
@@ -12,38 +13,6 @@ namespace {
 
 constexpr size_t kMaxDepth = 256;
 constexpr size_t kMaxAttributes = 64;
-
-std::string Wording(const markup::Finding& found) {
-    using markup::Problem;
-    if (found.declaration) return "malformed XML declaration";
-    switch (found.problem) {
-    case Problem::kTextOutsideRoot: return "text outside the root element";
-    case Problem::kBadReference: return "'&' that starts no character reference";
-    case Problem::kUnfinishedComment: return "comment without an end";
-    case Problem::kUnfinishedCdata: return "CDATA section without an end";
-    case Problem::kCdataOutsideRoot: return "CDATA section outside the root element";
-    case Problem::kMarkupDeclaration: return "markup declarations (<!...>) are not supported";
-    case Problem::kProcessingInstruction: return "processing instructions are not supported";
-    case Problem::kDeclarationAfterRoot: return "XML declaration after the root element";
-    case Problem::kUnfinishedTag: return "<" + found.name + "> without '>'";
-    case Problem::kMalformedAttribute: return "malformed attribute in <" + found.name + ">";
-    case Problem::kUnknownAttribute:
-    case Problem::kMarkupInDeclaration: return "malformed XML declaration";
-    case Problem::kRepeatedAttribute: return "attribute " + found.other + " twice in <" + found.name + ">";
-    case Problem::kTooManyAttributes:
-        return "more than " + std::to_string(kMaxAttributes) + " attributes on <" + found.name + ">";
-    case Problem::kNoElementName: return "'<' not followed by an element name";
-    case Problem::kSecondRoot: return "a second root element <" + found.name + ">";
-    case Problem::kMalformedEndTag: return "malformed end tag";
-    case Problem::kUnmatchedEndTag:
-        return "end tag </" + found.name + "> does not match" +
-               (found.other.empty() ? std::string(" an open element") : " <" + found.other + ">");
-    case Problem::kTooDeep: return "elements nested deeper than " + std::to_string(kMaxDepth);
-    case Problem::kNotClosed: return "<" + found.name + "> is not closed";
-    case Problem::kNoElement: return "no root element";
-    }
-    return "malformed markup";
-}
 
 // Line and column (both from 1; the column counts bytes) of a byte index.
 void Position(std::string_view text, size_t index, int& line, int& column) {
@@ -250,7 +219,7 @@ std::optional<XmlProblem> ReadXml(std::string_view text, XmlVisitor& visitor) {
         const bool atFault = !found->declaration && found->problem == markup::Problem::kMalformedAttribute;
         XmlProblem problem;
         Position(text, atFault ? found->at : found->start, problem.line, problem.column);
-        problem.text = "malformed XML: " + Wording(*found);
+        problem.text = "malformed XML: " + MarkupProblemText(*found, kMaxDepth, kMaxAttributes);
         return problem;
     }
     Reader(text, visitor).Run();
