@@ -1,5 +1,6 @@
 // `vexlor check` end to end: exit statuses, the summary line, no plug-ins folder needed.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -14,7 +15,8 @@ class CheckCli : public testing::Test {
 protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() /
-                ("vexlor-check-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+                ("vexlor-check-cli-" + std::to_string(getpid()) + "-" +
+                 std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(root_);
         fs::create_directories(root_ / "maps");
         std::ofstream(root_ / "maps" / "sky.hdr") << "hdr";
