@@ -3,6 +3,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/check_command.h"
 #include "cli/listing.h"
 #include "cli/module_commands.h"
 #include "cli/session.h"
@@ -49,6 +50,11 @@ int main(int argc, char** argv) {
         "import-ovm", "Import a material library (.ovm) into a document, as \"Import .ovm\" does; save the result");
     cli::AddImportLibraryOptions(*importLibrary, importLibraryArguments);
 
+    std::vector<std::string> checkScenes;
+    CLI::App* check = app.add_subcommand(
+        "check", "Check scene files (.ovs) and the OBJ files they name; no module needed");
+    check->add_option("scenes", checkScenes, "Scene files (.ovs)")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -58,6 +64,10 @@ int main(int argc, char** argv) {
 
     int status = cli::kExitOk;
     cli::Session session(options);
+    if (check->parsed()) {
+        if (!session.StartHost(status)) return status;
+        return cli::RunCheck(session.Host().Files(), checkScenes, std::cout, std::cerr);
+    }
     if (!session.Start(status)) return status;
     cli::ProgressLine progress(session.Host());
 

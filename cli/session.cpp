@@ -36,6 +36,17 @@ std::vector<std::string> SplitWords(const std::string& text) {
 }  // namespace
 
 bool Session::Start(int& exitStatus) {
+    if (!StartHost(exitStatus)) return false;
+    std::string error;
+    if (!module_.Load(host_, options_.plugins, error)) {
+        std::cerr << "vexlor: " << error << "\n";
+        exitStatus = kExitFailure;
+        return false;
+    }
+    return true;
+}
+
+bool Session::StartHost(int& exitStatus) {
     for (const std::string& drive : options_.drives) {
         if (drive.size() < 3 || drive[1] != '=' || !std::isalpha(static_cast<unsigned char>(drive[0]))) {
             std::cerr << "vexlor: --drive " << drive << ": expected L=DIR\n";
@@ -54,13 +65,6 @@ bool Session::Start(int& exitStatus) {
         }
     }
     if (!options_.quiet) host_.SetConsoleSink([](const std::string& line) { std::cout << line << std::endl; });
-
-    std::string error;
-    if (!module_.Load(host_, options_.plugins, error)) {
-        std::cerr << "vexlor: " << error << "\n";
-        exitStatus = kExitFailure;
-        return false;
-    }
     return true;
 }
 

@@ -34,6 +34,8 @@ public:
     explicit Session(const HostOptions& options) : options_(options) {}
     // Sets the host up and loads the module; prints a message and returns false on failure.
     bool Start(int& exitStatus);
+    // Sets the host up (drives, execute handler, UI script, console) without the module.
+    bool StartHost(int& exitStatus);
     // Loads a document and makes it the active one; exit status 2 with one message on error.
     bool LoadDocument(const std::string& path, int& exitStatus);
 

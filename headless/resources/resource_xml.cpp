@@ -13,42 +13,41 @@ namespace {
 constexpr size_t kMaxXmlDepth = 256;
 constexpr size_t kMaxXmlAttributes = 64;  // the parser looks for duplicates one by one
 
-// What the problem is, in the words of the resource reader.
-std::string Wording(const markup::Finding& found) {
+}  // namespace
+
+std::string MarkupProblemText(const markup::Finding& found, size_t maxDepth, size_t maxAttributes) {
     using markup::Problem;
     // The declaration is refused as a whole, whatever is wrong inside it.
     if (found.declaration) return "malformed XML declaration";
     switch (found.problem) {
     case Problem::kTextOutsideRoot: return "text outside the root element";
+    case Problem::kBadReference: return "'&' that starts no character reference";
     case Problem::kUnfinishedComment: return "comment without an end";
     case Problem::kUnfinishedCdata: return "CDATA section without an end";
+    case Problem::kCdataOutsideRoot: return "CDATA section outside the root element";
     case Problem::kMarkupDeclaration: return "markup declarations (<!...>) are not supported";
     case Problem::kProcessingInstruction: return "processing instructions are not supported";
+    case Problem::kDeclarationAfterRoot: return "XML declaration after the root element";
     case Problem::kUnfinishedTag: return "<" + found.name + "> without '>'";
     case Problem::kMalformedAttribute: return "malformed attribute in <" + found.name + ">";
+    case Problem::kRepeatedAttribute: return "attribute " + found.other + " twice in <" + found.name + ">";
     case Problem::kTooManyAttributes:
-        return "more than " + std::to_string(kMaxXmlAttributes) + " attributes on <" + found.name + ">";
+        return "more than " + std::to_string(maxAttributes) + " attributes on <" + found.name + ">";
     case Problem::kNoElementName: return "'<' not followed by an element name";
     case Problem::kSecondRoot: return "a second root element <" + found.name + ">";
     case Problem::kMalformedEndTag: return "malformed end tag";
     case Problem::kUnmatchedEndTag:
         return "end tag </" + found.name + "> does not match" +
                (found.other.empty() ? std::string(" an open element") : " <" + found.other + ">");
-    case Problem::kTooDeep: return "elements nested deeper than " + std::to_string(kMaxXmlDepth);
+    case Problem::kTooDeep: return "elements nested deeper than " + std::to_string(maxDepth);
     case Problem::kNotClosed: return "<" + found.name + "> is not closed";
-    // Not checked in resource files.
-    case Problem::kBadReference:
-    case Problem::kCdataOutsideRoot:
-    case Problem::kDeclarationAfterRoot:
+    case Problem::kNoElement: return "no root element";
+    // Only inside the declaration, worded above.
     case Problem::kUnknownAttribute:
-    case Problem::kMarkupInDeclaration:
-    case Problem::kRepeatedAttribute:
-    case Problem::kNoElement: break;
+    case Problem::kMarkupInDeclaration: break;
     }
     return "malformed markup";
 }
-
-}  // namespace
 
 int LineOf(const std::string& text, size_t index) {
     int line = 1;
@@ -73,7 +72,7 @@ std::optional<ScanProblem> ScanMarkup(const std::string& text) {
     // Where the text, the declaration or the tag with too many attributes starts; the byte at
     // fault in an attribute.
     const bool atFault = !found->declaration && found->problem == markup::Problem::kMalformedAttribute;
-    return ScanProblem{atFault ? found->at : found->start, Wording(*found)};
+    return ScanProblem{atFault ? found->at : found->start, MarkupProblemText(*found, kMaxXmlDepth, kMaxXmlAttributes)};
 }
 
 int RootLine(const std::string& text) {

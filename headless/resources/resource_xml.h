@@ -27,6 +27,11 @@ struct ScanProblem {
     size_t at;
     std::string text;
 };
+// The words of the headless host's readers for a problem that the markup scan found (a
+// problem inside the XML declaration as one); the limits are the rules the reader scanned
+// with.  Shared by the resource files and the scene check (headless/check/).
+std::string MarkupProblemText(const markup::Finding& found, size_t maxDepth, size_t maxAttributes);
+
 // Checks the markup before the XML parser sees it: the parser recurses once per nesting
 // level and is lenient in ways that make its structure hard to predict, so only a plain
 // subset passes: elements with quoted attributes, text, comments, CDATA and an XML
