@@ -18,7 +18,7 @@ constexpr NumberKey kTriple{NumberKind::kReal, 3};
 
 // Sorted by key, for a binary search.
 constexpr std::array kNumberKeys = {
-    Entry{"a", kReal},                       // bump_map, exponent_map (Part 3.4)
+    Entry{"a", kReal},                       // bump_map, exponent_map
     Entry{"aperture_radius", kReal},
     Entry{"aspect_ratio", kReal},
     Entry{"b", kReal},

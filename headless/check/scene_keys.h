@@ -1,5 +1,6 @@
-// What the scene check knows of the scene format (spec Parts 2.3-2.8, 3.1-3.4): the keys
-// whose text is numbers, and the material names the scene file may use without declaring.
+// What the scene check knows of the scene format (settings, camera, tone mapping,
+// environment, geometry, lights, spectra, materials, textures): the keys whose text is
+// numbers, and the material names the scene file may use without declaring.
 #pragma once
 
 #include <optional>
@@ -30,7 +31,7 @@ std::string CheckNumbers(std::string_view text, const NumberKey& key);
 // True for the material names that every scene file has: "defaultMat", which geometry
 // without a material names (core/material_name.h), and "nullMat", which a blend with an empty
 // component names (materials/material_types.cpp); the module writes both at the start of
-// every scene (WriteDefaultMaterials, Part 3.2).
+// every scene.
 bool IsBuiltInMaterial(std::string_view name);
 
 }  // namespace headless::check
