@@ -24,6 +24,7 @@ struct ExportCase {
     bool frameRange;       // frames 0 to 2 with shared static meshes, else the current frame
     bool network;          // texture copies beside the scene
     bool convert;          // Convert Materials first: helper tags for the host materials
+    int32_t first = 0;     // the first frame of a range
 };
 
 class ExportedScenesCheck : public ModuleTest, public testing::WithParamInterface<ExportCase> {};
@@ -31,9 +32,10 @@ class ExportedScenesCheck : public ModuleTest, public testing::WithParamInterfac
 TEST_P(ExportedScenesCheck, CheckFindsNothing) {
     const ExportCase& c = GetParam();
     // The files that documents name on drive C:.
-    for (const char* file : {"maps/dust.png", "curves/film.txt"}) {
+    const char* kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    for (const char* file : {"maps/dust.png", "curves/film.txt", "m/x.obj", "n/x.obj", "../out/x.obj"}) {
         fs::create_directories((scratch_ / "c" / file).parent_path());
-        std::ofstream(scratch_ / "c" / file) << "data";
+        std::ofstream(scratch_ / "c" / file) << (fs::path(file).extension() == ".obj" ? kTriangle : "data");
     }
     host_.Files().MapDrive('C', (scratch_ / "c").string());
 
@@ -46,7 +48,8 @@ TEST_P(ExportedScenesCheck, CheckFindsNothing) {
     }
     ExportOptions options;
     options.useFrameRange = c.frameRange;
-    options.lastFrame = c.frameRange ? 2 : 0;
+    options.firstFrame = c.first;
+    options.lastFrame = c.frameRange ? c.first + 2 : c.first;
     options.networkRender = c.network;
     fs::create_directories(scratch_ / "out");
     const ExportResult result = ExportFrames(*host_.Document(), HostPath("out/scene.ovs"), options);
@@ -73,7 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ExportCase{"examples/materials.json", false, false, false},
                     ExportCase{"examples/materials.json", true, true, false},
                     ExportCase{"tests/data/golden/settings/plain.json", false, false, false},
-                    ExportCase{"tests/data/golden/settings/tagged.json", false, false, false}),
+                    ExportCase{"tests/data/golden/settings/tagged.json", false, false, false},
+                    // Hidden instance sources, an animation that ended before the range,
+                    // external files of one name, names with control characters.
+                    ExportCase{"tests/data/docs/sound_scenes.json", true, false, false, 25}),
     [](const testing::TestParamInfo<ExportCase>& info) {
         std::string name = fs::path(info.param.document).stem().string();
         if (info.param.frameRange) name += "_frames";

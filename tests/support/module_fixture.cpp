@@ -1,5 +1,7 @@
 #include "tests/support/module_fixture.h"
 
+#include <unistd.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -20,7 +22,8 @@ std::string ReadText(const std::string& nativePath) {
 void ModuleTest::SetUp() {
     const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
     scratch_ = std::filesystem::temp_directory_path() /
-               (std::string("vexlor-") + info->test_suite_name() + "-" + info->name());
+               (std::string("vexlor-") + std::to_string(::getpid()) + "-" + info->test_suite_name() + "-" +
+                info->name());
     std::filesystem::remove_all(scratch_);
     std::filesystem::create_directories(scratch_);
 
