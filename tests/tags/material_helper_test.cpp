@@ -224,15 +224,49 @@ TEST_F(MaterialHelperPreview, ImageNameSkipsNamesThatExist) {
               host_.Files().ToHost(ModuleFile("preview/renders/301.png")).Str());
 }
 
-TEST_F(MaterialHelperPreview, RendersFolderIsMadeAndNothingHappensWithoutALink) {
-    HostTag* unlinked = Load("", "", "");
+// The button picks a new image name (and makes the renders folder) only when 1097 holds a
+// name or is missing ("NOPATH"); an empty name goes to the dialog as it is; without a linked
+// material nothing happens.
+HostFilename g_previewImage;
+int g_previewsOpened = 0;
+
+TEST_F(MaterialHelperPreview, NewImageNameOnlyWhenTheNameIsNotEmpty) {
+    struct Case {
+        const char* params;
+        const char* link;
+        std::optional<std::string> stored;  // 1097 afterwards ("" kept); nothing: still missing
+        bool opened;
+    };
+    const std::string fresh = host_.Files().ToHost(ModuleFile("preview/renders/42.png")).Str();
+    const Case cases[] = {
+        {"", "M", fresh, true},
+        {R"("1097": {"file": "Z:\\tmp\\old.png"})", "M", fresh, true},
+        {R"("1097": {"file": ""})", "M", "", true},
+        {"", "", std::nullopt, false},
+        {R"("1097": {"file": ""})", "", "", false},
+    };
     host_.SetFakeTimer([] { return int64_t{42}; });
-    Press(unlinked);
-    EXPECT_FALSE(unlinked->Data().Has(1097));
-    HostTag* tag = Load(R"("1097": {"file": ""})");
-    Press(tag);
-    EXPECT_TRUE(fs::is_directory(ModuleFile("preview/renders")));
-    EXPECT_EQ(tag->Data().Get<HostFilename>(1097).Str(), host_.Files().ToHost(ModuleFile("preview/renders/42.png")).Str());
+    SetMaterialHelperActions({nullptr, [](const HostFilename& image, HostTag*) {
+                                  g_previewImage = image;
+                                  ++g_previewsOpened;
+                              }});
+    for (const Case& c : cases) {
+        fs::remove_all(ModuleFile("preview/renders"));
+        g_previewImage = HostFilename("unset");
+        g_previewsOpened = 0;
+        HostTag* tag = Load(c.params, "", c.link);
+        Press(tag);
+        const std::string label = std::string(c.params) + " link " + c.link;
+        ASSERT_EQ(tag->Data().Has(1097), c.stored.has_value()) << label;
+        if (c.stored) {
+            EXPECT_EQ(tag->Data().Get<HostFilename>(1097).Str(), *c.stored) << label;
+        }
+        EXPECT_EQ(g_previewsOpened, c.opened ? 1 : 0) << label;
+        if (c.opened) {
+            EXPECT_EQ(g_previewImage.Str(), *c.stored) << label;
+        }
+        EXPECT_EQ(fs::is_directory(ModuleFile("preview/renders")), c.stored == fresh) << label;
+    }
 }
 
 TEST_F(MaterialHelperPreview, BitmapOfThePreviewImageAlsoScaledIntoTheMaterial) {
