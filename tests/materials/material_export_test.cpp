@@ -216,6 +216,23 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"EmptyLink", HelperObject("none", R"("1002": 1003)"), {"material MATERIAL LINK NOT SET!"}}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
 
+// 40 000 blends, each the next one's component A and the last one's A the first: every
+// component before its blend, the cycle cut where it closes.
+TEST_F(MaterialExport, ChainOfFortyThousandBlendsInALoop) {
+    constexpr int kLinks = 40000;
+    std::string materials, objects;
+    std::vector<std::string> expected = {"material defaultMat", "material nullMat"};
+    for (int i = 0; i < kLinks; ++i) {
+        const std::string name = "M" + std::to_string(i), next = "M" + std::to_string((i + 1) % kLinks);
+        materials += std::string(i ? "," : "") + R"({"name": ")" + name + "\"}";
+        objects += (i ? "," : "") + HelperObject(name, Link("1001", name) + R"(, "1002": 1030, )" + Link("1025", next));
+        expected.push_back("material M" + std::to_string(kLinks - 1 - i));
+    }
+    Export(R"({"materials": [)" + materials + R"(], "objects": [)" + objects + "]}");
+    EXPECT_EQ(MaterialSequence(), expected);
+    EXPECT_EQ(MaterialKey("M39999", {"blend", "a_name"}), "M0");
+}
+
 TEST_F(MaterialExport, BlendNamesItsComponentsAndTheNullMaterialForAnEmptyLink) {
     Export(R"({"materials": [{"name": "Old Paint"}, {"name": "Rust"}, {"name": "Stone"}], "objects": [)" +
            HelperObject("mix", Link("1001", "Old Paint") + R"(, "1002": 1030, )" + Link("1025", "Rust") +
