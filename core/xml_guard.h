@@ -28,5 +28,23 @@ struct Limits {
 }  // namespace xml_guard
 
 // Nothing when the text may go to the parser; otherwise what is wrong with it, starting with
-// the line where it is ("line 3: elements nested deeper than 64 levels").
+// the line where it is ("line 3: elements nested deeper than 64 levels").  The text must be
+// UTF-8; a document type declaration without an internal subset is passed over.
 std::optional<std::string> XmlTextProblem(std::string_view text, const xml_guard::Limits& limits = {});
+
+// A text from outside made ready for the parser: UTF-8, and what is wrong with it.
+struct GuardedXmlText {
+    std::string text;
+    std::optional<std::string> problem;  // worded as XmlTextProblem words it
+};
+
+// XmlTextProblem for a text that may be in the single-byte encoding its XML declaration names.
+// A text that starts (no byte order mark before it) with a declaration whose encoding is
+// ISO-8859-1 or one of its aliases (latin1, l1, ISO_8859-1, ISO8859-1, iso-ir-100, IBM819,
+// CP819, csISOLatin1) has every byte turned into the character of that code; one that names
+// windows-1252 (or cp1252, x-cp1252) also maps 0x80-0x9F to the characters of the Windows
+// code page (0x80 is the euro sign), and is refused ("line 2: byte 0x81 is not a
+// windows-1252 character") when it holds one of the five bytes that code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D).  Names are compared without regard to case.  Any
+// other text is taken as UTF-8, as by XmlTextProblem.  The size limit counts the bytes given.
+GuardedXmlText GuardXmlText(std::string_view text, const xml_guard::Limits& limits = {});

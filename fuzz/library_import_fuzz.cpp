@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the material library import as the text of a chosen library: the
+// Feeds arbitrary bytes to the material library import as the text of a chosen library (UTF-8,
+// or Latin-1 / windows-1252 as a declaration says, with or without a document type): the
 // text is imported, or refused with one console line naming the file and nothing created; it
 // never crashes, overruns or hangs, whatever the nesting, size, names, numbers or cycles.
 #include <cstdint>

@@ -120,6 +120,7 @@ private:
             return SkipPast(i, "]]>", Problem::kUnfinishedCdata);
         }
         if (At(i, "<?")) return Declaration(i);
+        if (rules_.documentType && At(i, "<!DOCTYPE")) return DocumentType(i);
         if (At(i, "<!")) return Found(Problem::kMarkupDeclaration, i);
         if (At(i, "</")) return EndTag(i);
         return StartTag(i);
@@ -201,6 +202,44 @@ private:
         return std::nullopt;
     }
 
+    // "<!DOCTYPE" name, then optionally SYSTEM "uri" or PUBLIC "id" "uri", then ">": once,
+    // before the root element.  The parser reads such a declaration up to its first '>', so
+    // no literal may hold one; anything else (an internal subset above all) is refused as a
+    // markup declaration at its "<!".
+    std::optional<Finding> DocumentType(size_t& i) {
+        const Finding refused = Found(Problem::kMarkupDeclaration, i);
+        if (rootSeen_ || documentTypeSeen_) return refused;
+        size_t p = i + 9;  // past "<!DOCTYPE"
+        const auto blanks = [&] {
+            const size_t before = p;
+            SkipSpace(p);
+            return p > before;
+        };
+        const auto literal = [&] {
+            if (p >= text_.size() || (text_[p] != '"' && text_[p] != '\'')) return false;
+            const size_t close = text_.find(text_[p], p + 1);
+            if (close == std::string_view::npos || text_.substr(p, close - p).find('>') != std::string_view::npos)
+                return false;
+            p = close + 1;
+            return true;
+        };
+        if (!blanks() || Name(p).empty()) return refused;
+        if (blanks()) {
+            if (At(p, "SYSTEM")) {
+                p += 6;
+                if (!blanks() || !literal()) return refused;
+            } else if (At(p, "PUBLIC")) {
+                p += 6;
+                if (!blanks() || !literal() || !blanks() || !literal()) return refused;
+            }
+            SkipSpace(p);
+        }
+        if (p >= text_.size() || text_[p] != '>') return refused;
+        documentTypeSeen_ = true;
+        i = p + 1;
+        return std::nullopt;
+    }
+
     std::optional<Finding> EndTag(size_t& i) {
         size_t p = i + 2;
         const std::string_view name = Name(p);
@@ -234,6 +273,7 @@ private:
     const Rules& rules_;
     std::vector<std::pair<std::string_view, size_t>> open_;  // open elements and where they start
     bool rootSeen_ = false;
+    bool documentTypeSeen_ = false;
 };
 
 }  // namespace

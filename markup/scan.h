@@ -4,7 +4,8 @@
 // names one by one and is lenient in ways that make the structure it builds hard to predict.
 // The scan walks the text the way a plain XML reader would and lets through only a plain
 // subset: an optional XML declaration, one root element, elements with quoted attributes,
-// text, comments and CDATA sections; no other "<!" or "<?" markup.  The rules say how strict
+// text, comments and CDATA sections; no other "<!" or "<?" markup (the rules may let a
+// document type declaration without an internal subset through).  The rules say how strict
 // it is beyond that; each reader words the problems its own way.
 #pragma once
 
@@ -39,6 +40,10 @@ struct Rules {
     bool declarationBlank = true;    // a blank after "<?xml" ("<?xml?>" is refused)
     bool plainDeclaration = false;   // no '>' or '&' in the declaration's attributes
     bool needsElement = false;       // text without an element is refused
+    // One document type declaration before the root element: "<!DOCTYPE name>", with a
+    // SYSTEM or PUBLIC identifier or without; its literals hold no '>'.  An internal subset
+    // ("[...]", where entities are declared) stays refused like every other "<!" markup.
+    bool documentType = false;
 };
 
 enum class Problem {
@@ -47,7 +52,7 @@ enum class Problem {
     kUnfinishedComment,
     kUnfinishedCdata,
     kCdataOutsideRoot,
-    kMarkupDeclaration,     // "<!" other than a comment or CDATA
+    kMarkupDeclaration,     // "<!" other than a comment, CDATA or an allowed document type
     kProcessingInstruction, // "<?" other than the XML declaration
     kDeclarationAfterRoot,
     kUnfinishedTag,         // the text ends inside a tag

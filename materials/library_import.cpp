@@ -61,12 +61,14 @@ bool ImportMaterialLibraryFile(HostDocument& document, const HostFilename& file)
 }
 
 bool ImportMaterialLibrary(HostDocument& document, const HostFilename& file, const std::string& text) {
-    if (const std::optional<std::string> problem = XmlTextProblem(text)) {
-        Refuse(file, *problem);
+    // A library in Latin-1 or windows-1252, as its declaration says, is read as UTF-8.
+    const GuardedXmlText guarded = GuardXmlText(text);
+    if (guarded.problem) {
+        Refuse(file, *guarded.problem);
         return false;
     }
     TiXmlDocument xml;
-    xml.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    xml.Parse(guarded.text.c_str(), nullptr, TIXML_ENCODING_UTF8);
     const TiXmlElement* root = LibraryRoot(xml, file);
     if (!root) return false;
     HostObject* holder = ImportHolder(document);

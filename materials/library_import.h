@@ -39,7 +39,8 @@ struct CoefficientSpectrumParams;
 std::optional<Vector> ParseColourText(const HostString& text, float* gain = nullptr);
 
 // Imports a library's text, read from `file`, into the document (the holder is found or
-// made, and the host told of the change).  False, with a console line naming the file, when
+// made, and the host told of the change).  The text is UTF-8, or Latin-1 or windows-1252 as
+// its XML declaration says (GuardXmlText).  False, with a console line naming the file, when
 // the text is refused: not plain XML within the limits of core/xml_guard.h, no
 // "scenedata" root, or too many materials.
 bool ImportMaterialLibrary(HostDocument& document, const HostFilename& file, const std::string& text);

@@ -47,11 +47,11 @@ void LibraryImport::ReadBasicMedium(ParamContainer& data, const TiXmlElement& ba
     ReadPhaseFunction(data, Child(scattering, "phase_function"));
 }
 
-// Each kind present sets the kind parameter, so the last one present counts.
+// Each kind present sets the kind parameter, so the last one present counts; a spectrum with
+// no kind that is read leaves the parameter as it was (the tag's default).
 void LibraryImport::ReadCoefficientSpectrum(ParamContainer& data, const TiXmlElement* wrapper,
                                             const CoefficientSpectrumParams& keys) {
     if (!wrapper) return;
-    data.Set<int32_t>(keys.kind, keys.peakKind);
     if (const TiXmlElement* uniform = Child(wrapper, "uniform")) {
         data.Set<int32_t>(keys.kind, keys.uniformKind);
         ReadReal(data, keys.uniformValue, uniform, "value");

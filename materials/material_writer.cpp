@@ -18,10 +18,6 @@ namespace type = material_type;
 constexpr const char* kPreviewName = "previewMat";
 constexpr const char* kNoLinkName = "MATERIAL LINK NOT SET!";
 
-bool Contains(const std::vector<HostTag*>& tags, const HostTag* tag) {
-    return std::find(tags.begin(), tags.end(), tag) != tags.end();
-}
-
 // The text of a material's "name": "previewMat" for the preview's material, else the linked
 // host material's name with blanks as underscores, else the warning that the link is empty.
 HostString MaterialName(const HostDocument* document, const ParamContainer& data, bool preview) {
@@ -44,15 +40,6 @@ TiXmlElement& AppendClayBody(TiXmlElement& material) {
     AppendKey(rgb, "gamma", "2.2");
     AppendKey(body, "sigma", "0.15");
     return body;
-}
-
-// The first helper tag whose material link names `material`; null when no tag does.
-HostTag* TagLinking(const std::vector<HostTag*>& helperTags, const HostMaterial* material, const HostDocument* document) {
-    if (!material) return nullptr;
-    for (HostTag* tag : helperTags) {
-        if (LinkedMaterial(tag->Data(), kMaterial, document) == material) return tag;
-    }
-    return nullptr;
 }
 
 using TypeWriter = bool (MaterialWriter::*)(const ParamContainer&, TiXmlElement&) const;
@@ -104,37 +91,98 @@ void MaterialWriter::WriteDefaultMaterials(TiXmlElement& parent) const {
     WriteNullMaterial(parent);
 }
 
+void MaterialWriter::IndexHelperTags(const std::vector<HostTag*>& helperTags,
+                                     const std::unordered_set<const HostTag*>& exportedTags) {
+    if (!exportedTags.empty() && indexedList_ == &helperTags && indexedData_ == helperTags.data() &&
+        indexedSize_ == helperTags.size()) {
+        return;
+    }
+    tagByMaterial_.clear();
+    for (HostTag* tag : helperTags) {
+        if (const HostMaterial* material = LinkedMaterial(tag->Data(), kMaterial, target_.document)) {
+            tagByMaterial_.emplace(material, tag);  // the first tag of each material stays
+        }
+    }
+    indexedList_ = &helperTags;
+    indexedData_ = helperTags.data();
+    indexedSize_ = helperTags.size();
+}
+
+HostTag* MaterialWriter::TagLinking(const HostMaterial* material) const {
+    if (!material) return nullptr;
+    const auto found = tagByMaterial_.find(material);
+    return found == tagByMaterial_.end() ? nullptr : found->second;
+}
+
+void MaterialWriter::WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent,
+                                         bool preview) const {
+    const HostDocument* doc = target_.document;
+    if (target_.clayMode) {
+        TiXmlElement& body = AppendClayBody(AppendMaterial(parent, MaterialName(doc, data, false)));
+        HostMaterial* linked = LinkedMaterial(data, kMaterial, doc);
+        if (IsStandardChannelOn(linked, material_channel::kBump)) WriteBumpMap(data, linked, body);
+        return;
+    }
+    if (materialType == type::kSpecular || materialType == type::kGlossyTransparent) WriteMedium(doc, data, parent);
+    TiXmlElement& material = AppendMaterial(parent, MaterialName(doc, data, preview));
+    if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(data, material);
+}
+
 bool MaterialWriter::ExportHelperMaterial(const std::vector<HostTag*>& helperTags,
                                           std::unordered_set<const HostTag*>& exportedTags, HostTag* tag,
                                           TiXmlElement& parent, bool preview) {
     const HostDocument* doc = target_.document;
     if (!tag) return false;
     if (exportedTags.contains(tag)) return true;
-    const ParamContainer data = tag->GetData();
-    const int32_t materialType = data.Get<int32_t>(kType, type::kDiffuse);
+    IndexHelperTags(helperTags, exportedTags);
 
-    if (materialType == type::kBlend) {
-        // A component whose links lead back to a blend still being written is named by the
-        // blend but written once, by the call that is already under way.
-        if (Contains(blendsInProgress_, tag)) return true;
-        blendsInProgress_.push_back(tag);
-        for (int32_t link : {kBlendA, kBlendB}) {
-            HostTag* component = TagLinking(helperTags, LinkedMaterial(data, link, doc), doc);
-            if (component) ExportHelperMaterial(helperTags, exportedTags, component, parent, false);
+    // A tag on the way: a blend visits its component A, then B, then writes itself, so that
+    // both components precede it in the file, in the order a depth-first walk gives.
+    enum class Stage { kEnter, kComponentA, kComponentB, kWrite };
+    struct Step {
+        HostTag* tag;
+        bool preview;
+        Stage stage;
+    };
+    std::vector<Step> steps{{tag, preview, Stage::kEnter}};
+    while (!steps.empty()) {
+        Step& step = steps.back();
+        const ParamContainer& data = step.tag->Data();
+        switch (step.stage) {
+        case Stage::kEnter: {
+            const int32_t materialType = data.Get<int32_t>(kType, type::kDiffuse);
+            if (exportedTags.contains(step.tag)) {
+                steps.pop_back();
+            } else if (materialType != type::kBlend) {
+                WriteSingleMaterial(data, materialType, parent, step.preview);
+                exportedTags.insert(step.tag);
+                steps.pop_back();
+            } else if (!blendsInProgress_.insert(step.tag).second) {
+                // A component whose links lead back to a blend still being written is named by
+                // the blend but written once, by the visit that is already under way.
+                steps.pop_back();
+            } else {
+                step.stage = Stage::kComponentA;
+            }
+            break;
         }
-        blendsInProgress_.pop_back();
-        WriteBlend(data, AppendMaterial(parent, MaterialName(doc, data, preview)));
-    } else if (target_.clayMode) {
-        TiXmlElement& body = AppendClayBody(AppendMaterial(parent, MaterialName(doc, data, false)));
-        HostMaterial* linked = LinkedMaterial(data, kMaterial, doc);
-        if (IsStandardChannelOn(linked, material_channel::kBump)) WriteBumpMap(data, linked, body);
-    } else {
-        if (materialType == type::kSpecular || materialType == type::kGlossyTransparent) {
-            WriteMedium(doc, data, parent);
+        case Stage::kComponentA:
+        case Stage::kComponentB: {
+            const int32_t link = step.stage == Stage::kComponentA ? kBlendA : kBlendB;
+            step.stage = step.stage == Stage::kComponentA ? Stage::kComponentB : Stage::kWrite;
+            // `step` is not used after the push, which may move it.
+            if (HostTag* component = TagLinking(LinkedMaterial(data, link, doc))) {
+                steps.push_back({component, false, Stage::kEnter});
+            }
+            break;
         }
-        TiXmlElement& material = AppendMaterial(parent, MaterialName(doc, data, preview));
-        if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(data, material);
+        case Stage::kWrite:
+            blendsInProgress_.erase(step.tag);
+            WriteBlend(data, AppendMaterial(parent, MaterialName(doc, data, step.preview)));
+            exportedTags.insert(step.tag);
+            steps.pop_back();
+            break;
+        }
     }
-    exportedTags.insert(tag);
     return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -34,7 +35,11 @@ public:
     static void WriteNullMaterial(TiXmlElement& parent);
     // Writes the tag's material (and a blend's components first) unless the tag is in
     // `exportedTags`, to which it is added; a set, so that a scene of many tags stays linear.
-    // `preview` names the material "previewMat".
+    // `preview` names the material "previewMat".  A blend's component is the first tag of
+    // `helperTags` that links the component's host material; the components are walked with
+    // a stack of their own, so a chain of blends of any length needs no deeper call stack.
+    // The tags are indexed by their material once per export: when `helperTags` is another
+    // list than the last call's, or `exportedTags` is empty (as it is when an export starts).
     bool ExportHelperMaterial(const std::vector<HostTag*>& helperTags, std::unordered_set<const HostTag*>& exportedTags,
                               HostTag* tag, TiXmlElement& parent, bool preview);
 
@@ -66,8 +71,20 @@ private:
     std::string CopyTexture(const HostFilename& source, const HostString& materialName,
                             const HostString& textureName) const;
 
+    // The index of helperTags by the host material each links (the first tag of each).
+    void IndexHelperTags(const std::vector<HostTag*>& helperTags, const std::unordered_set<const HostTag*>& exportedTags);
+    // The first indexed tag whose material link names `material`; null when no tag does.
+    HostTag* TagLinking(const HostMaterial* material) const;
+    // The material of a tag that is not a blend (the medium first for the transparent types).
+    void WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent, bool preview) const;
+
     MaterialTarget target_;
     // Blend tags whose components are being exported; a component that leads back to one of
     // them is named but not exported again.
-    std::vector<HostTag*> blendsInProgress_;
+    std::unordered_set<const HostTag*> blendsInProgress_;
+    // The index of the helper tags by material, and the list it was built from.
+    std::unordered_map<const HostMaterial*, HostTag*> tagByMaterial_;
+    const std::vector<HostTag*>* indexedList_ = nullptr;
+    HostTag* const* indexedData_ = nullptr;
+    size_t indexedSize_ = 0;
 };

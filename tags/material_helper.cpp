@@ -153,11 +153,16 @@ bool ExportToLibrary(HostTag& tag) {
     return true;
 }
 
-// Button 1085: a new image name for the preview, then the preview dialog.
+// Button 1085: the preview dialog, rendering into the image that 1097 names.  A tag with an
+// image name (or with no entry, read as "NOPATH") first gets a new, unused one; an empty
+// name is kept and handed on as it is.
 void RenderPreview(HostTag& tag) {
     if (!LinkedMaterial(tag.Data(), kMaterial, TheHost().GetActiveDocument())) return;
-    const HostFilename image = NewPreviewImagePath();
-    tag.Data().Set<HostFilename>(kPreviewImage, image);
+    HostFilename image = tag.Data().Get<HostFilename>(kPreviewImage, HostFilename(kNoPath));
+    if (!image.IsEmpty()) {
+        image = NewPreviewImagePath();
+        tag.Data().Set<HostFilename>(kPreviewImage, image);
+    }
     if (g_actions.openPreview) g_actions.openPreview(image, &tag);
 }
 

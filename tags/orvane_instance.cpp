@@ -50,13 +50,15 @@ void OrvaneInstance::GetDimension(HostObject* object, Vector* centre, Vector* ha
     }
 }
 
-bool OrvaneInstance::Draw(HostObject* object, int32_t pass, HostView* view) {
-    if (pass != draw_pass::kObject) return true;
-    const HostObject* linked = LinkedObject(*object);
-    view->SetPen(linked ? view->GetObjectColor(linked) : kIdentityColour);
-    const Vector c = object->GetMp();
-    const Vector h = object->GetRad();
-    const Matrix mg = object->GetMg();
+namespace {
+
+// The object's bounds as a box of twelve 3D lines, in the linked object's colour.
+void DrawBoundsBox(HostObject& object, HostView& view) {
+    const HostObject* linked = LinkedObject(object);
+    view.SetPen(linked ? view.GetObjectColor(linked) : kIdentityColour);
+    const Vector c = object.GetMp();
+    const Vector h = object.GetRad();
+    const Matrix mg = object.GetMg();
     const float xl = c.x - h.x, xh = c.x + h.x, yl = c.y - h.y, yh = c.y + h.y, zl = c.z - h.z, zh = c.z + h.z;
     const Vector edges[12][2] = {
         {{xl, yh, zh}, {xh, yh, zh}}, {{xl, yh, zl}, {xl, yh, zh}}, {{xh, yh, zl}, {xl, yh, zl}},
@@ -64,6 +66,12 @@ bool OrvaneInstance::Draw(HostObject* object, int32_t pass, HostView* view) {
         {{xh, yl, zl}, {xl, yl, zl}}, {{xh, yl, zh}, {xh, yl, zl}}, {{xh, yh, zh}, {xh, yl, zh}},
         {{xl, yh, zh}, {xl, yl, zh}}, {{xl, yh, zl}, {xl, yl, zl}}, {{xh, yh, zl}, {xh, yl, zl}},
     };
-    for (const auto& edge : edges) view->Line3D(mg * edge[0], mg * edge[1]);
-    return true;
+    for (const auto& edge : edges) view.Line3D(mg * edge[0], mg * edge[1]);
+}
+
+}  // namespace
+
+bool OrvaneInstance::Draw(HostObject* object, int32_t pass, HostView* view) {
+    if (pass == draw_pass::kObject && object && view) DrawBoundsBox(*object, *view);
+    return ObjectData::Draw(object, pass, view);  // the host's own drawing
 }

@@ -81,6 +81,23 @@ TEST(MarkupScan, EachRuleRefusesOnlyWhenOn) {
     }
 }
 
+// With the rule, one document type declaration without an internal subset passes before the
+// root; everything else stays a markup declaration at its "<!", as it is without the rule.
+TEST(MarkupScan, DocumentTypeWithoutInternalSubsetWhenTheRuleAllowsIt) {
+    const std::pair<std::string, std::optional<size_t>> cases[] = {
+        {"<!DOCTYPE a><a/>", std::nullopt},  {"<!--c--><!DOCTYPE a PUBLIC '-//x' \"a.dtd\" ><a/>", std::nullopt},
+        {"<!DOCTYPE a [<!ENTITY e 'x'>]><a/>", 0}, {"<!DOCTYPE a SYSTEM 'a>b'><a/>", 0}, {"<!DOCTYPE a b><a/>", 0},
+        {"<!DOCTYPE a><!DOCTYPE a><a/>", 12},   {"<a><!DOCTYPE a></a>", 3},
+    };
+    for (const auto& [text, refusedAt] : cases) {
+        markup::Rules rules = Lenient();
+        rules.documentType = true;
+        const std::optional<markup::Finding> found = markup::Scan(text, rules);
+        EXPECT_EQ(found ? std::optional<size_t>(found->at) : std::nullopt, refusedAt) << text;
+        EXPECT_EQ(markup::Scan(text, Lenient())->problem, Problem::kMarkupDeclaration) << text;
+    }
+}
+
 TEST(MarkupScan, ProblemsCarryTheByteAtFaultAndTheStartOfTheirConstruct) {
     struct Case {
         std::string text;

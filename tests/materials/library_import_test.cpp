@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "core/ids.h"
 #include "materials/library_import.h"
@@ -255,8 +256,8 @@ TEST_F(LibraryImportTest, MediumOfSpecularAndGlossyMaterials) {
     EXPECT_EQ(body.Get<int32_t>(1119), 3);
     EXPECT_EQ(body.Get<HostString>(1118), HostString("1 2 3"));
     EXPECT_EQ(body.Get<int32_t>(1070), 1071);
-    // An empty spectrum is the kind that writes nothing.
-    EXPECT_EQ(Params("Void").Get<int32_t>(1042), 1043);
+    // An empty spectrum keeps the default kind.
+    EXPECT_EQ(Params("Void").Get<int32_t>(1042), 1044);
     EXPECT_FALSE(Params("Void").Get<bool>(1078));
 
     // A medium without precedence sets nothing, not even its kind or ior.
@@ -264,6 +265,26 @@ TEST_F(LibraryImportTest, MediumOfSpecularAndGlossyMaterials) {
     EXPECT_EQ(loose.Get<int32_t>(1039), 10);
     EXPECT_EQ(loose.Get<float>(1040), 1.0f);
     EXPECT_EQ(loose.Get<int32_t>(1002), 1005);
+}
+
+// A coefficient spectrum's kind comes only from a kind it holds: an empty one, or one of
+// elements the reader does not know, leaves the default.
+TEST_F(LibraryImportTest, SpectrumKindComesOnlyFromAKindThatIsPresent) {
+    const std::pair<std::string, std::pair<int32_t, int32_t>> cases[] = {
+        {"", {1044, 1058}}, {"<sampled />", {1044, 1058}}, {"<peak />", {1043, 1057}}, {"<peak /><x />", {1043, 1057}}};
+    std::string body;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string n = std::to_string(i), inside = cases[i].first;
+        body += "<medium><name>MedM" + n + "</name><precedence>1</precedence><basic><absorption_coefficient_spectrum>" +
+                inside + "</absorption_coefficient_spectrum><subsurface_scattering><scattering_coefficient_spectrum>" +
+                inside + "</scattering_coefficient_spectrum></subsurface_scattering></basic></medium>" +
+                Material("M" + n, "<specular><internal_medium_name>MedM" + n + "</internal_medium_name></specular>");
+    }
+    Import(Library(body));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(Params("M" + std::to_string(i)).Get<int32_t>(1042), cases[i].second.first) << cases[i].first;
+        EXPECT_EQ(Params("M" + std::to_string(i)).Get<int32_t>(1056), cases[i].second.second) << cases[i].first;
+    }
 }
 
 TEST_F(LibraryImportTest, ColourScaleIsKeptOnlyWhereAGainHoldsIt) {
@@ -400,6 +421,37 @@ TEST_F(LibraryBlendTest, ChainsDeeperThanTheLimitStopWithALine) {
     EXPECT_EQ(Linked("B0", 1025), host_.Document()->SearchMaterial("B1"));
     EXPECT_EQ(Linked("B" + std::to_string(kMaxBlendNesting - 1), 1025), nullptr);
     EXPECT_EQ(Linked(cut, 1025), host_.Document()->SearchMaterial("B" + std::to_string(kMaxBlendNesting + 1)));
+}
+
+// Libraries in the single-byte encoding their declaration names are read as UTF-8; a document
+// type without an internal subset is passed over; what stays refused keeps its line.
+TEST_F(LibraryImportTest, DeclaredEncodingsAndDocumentTypes) {
+    const auto library = [](const std::string& encoding, const std::string& prolog, const std::string& name) {
+        return "<?xml version='1.0' encoding='" + encoding + "'?>\n" + prolog + "<scenedata><material><name>" + name +
+               "</name><diffuse /></material></scenedata>";
+    };
+    const std::pair<std::string, std::string> cases[] = {  // the text; the material's name, or the problem
+        {library("ISO-8859-1", "", "Caf\xE9\x80"), "Caf\xC3\xA9\xC2\x80"},
+        {library("Windows-1252", "", "\x80\x92\xE9"), "\xE2\x82\xAC\xE2\x80\x99\xC3\xA9"},
+        {"\xEF\xBB\xBF" + library("latin1", "", "\xC3\xA9"), "\xC3\xA9"},  // the byte order mark says UTF-8
+        {library("UTF-8", "<!DOCTYPE scenedata>\n", "D"), "D"},
+        {library("cp1252", "<!DOCTYPE scenedata SYSTEM 'a.dtd'>\n", "S\x8A"), "S\xC5\xA0"},
+        {library("windows-1252", "\n", "\x81"), "line 3: byte 0x81 is not a windows-1252 character"},
+        {library("UTF-8", "", "\xE9"), "line 2: not UTF-8 text"},
+        {library("latin1", "", std::string("\0", 1)), "line 2: NUL byte"},
+        {library("UTF-8", "<!DOCTYPE scenedata [<!ENTITY e 'x'>]>\n", "E"), "line 2: declarations (<!...>) are not read"},
+        {library("UTF-8", "<!DOCTYPE a>\n<!DOCTYPE a>\n", "T"), "line 3: declarations (<!...>) are not read"},
+    };
+    for (const auto& [text, outcome] : cases) {
+        LoadDocument("{}");
+        host_.ClearRecords();
+        Import(text);
+        if (outcome.starts_with("line ")) {
+            EXPECT_EQ(ConsoleText(), kLibraryNotImported + HostPath("lib.ovm").Str() + ": " + outcome + "\n");
+        } else {
+            EXPECT_EQ(MaterialNames(), std::vector<std::string>{outcome}) << text << ConsoleText();
+        }
+    }
 }
 
 TEST_F(LibraryImportTest, RefusedLibrariesNameTheFileAndChangeNothing) {

@@ -69,6 +69,7 @@ TEST(LibraryXmlGuard, PassesPlainXml) {
              std::string("\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n<!--c-->\n<a>\n  <b x='1' y=\"&lt;&#60;&#x3C;\"/>"
                          "<c>t &amp; u &gt; v &quot;&apos; \xC3\xA9</c><![CDATA[<not> & markup]]></a>\n<!--after-->\n"),
              Nested(xml_guard::kMaxDepth),
+             std::string("<?xml version=\"1.0\"?>\n<!DOCTYPE a SYSTEM \"a.dtd\">\n<a/>"),
          }) {
         EXPECT_EQ(XmlTextProblem(text), std::nullopt) << text;
     }
@@ -96,7 +97,7 @@ TEST(LibraryXmlGuard, RefusesWhatTheParserCouldMisreadOrTakeTooLongOver) {
         {"<a></b>", "</b> does not close <a>"},
         {"<a>", "<a> is not closed"},
         {"<a><!-- open</a>", "comment without an end"},
-        {"<!DOCTYPE a><a/>", "declarations (<!...>) are not read"},
+        {"<!DOCTYPE a [<!ENTITY e 'x'>]><a/>", "declarations (<!...>) are not read"},
         {"<?php x ?><a/>", "processing instructions (<?...?>) are not read"},
         {"<a/><?xml version='1.0'?>", "XML declaration after the root element"},
         {"<?xml version='1.0' foo='x'?><a/>", "attribute \"foo\" in the XML declaration"},

@@ -189,6 +189,24 @@ INSTANTIATE_TEST_SUITE_P(
                      HelperObject("self", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1025", "A") + ", " +
                                               Link("1026", "A")),
                      {"material A"}},
+        SequenceCase{"ComponentSharedByTwoBlendComponents",
+                     HelperObject("mix", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1025", "B") + ", " +
+                                             Link("1026", "C")) +
+                         "," + HelperObject("b", Link("1001", "B") + R"(, "1002": 1030, )" + Link("1025", "Stone")) +
+                         "," + HelperObject("c", Link("1001", "C") + R"(, "1002": 1030, )" + Link("1025", "Stone")) +
+                         "," + HelperObject("s", Link("1001", "Stone")),
+                     {"material Stone", "material B", "material C", "material A"}},
+        SequenceCase{"CycleOfThreeEnteredInTheMiddle",
+                     HelperObject("b1", Link("1001", "B") + R"(, "1002": 1030, )" + Link("1025", "C")) + "," +
+                         HelperObject("b2", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1025", "B")) + "," +
+                         HelperObject("b3", Link("1001", "C") + R"(, "1002": 1030, )" + Link("1025", "A")),
+                     {"material A", "material C", "material B"}},
+        SequenceCase{"BlendReachingItselfThroughComponentB",
+                     HelperObject("x", Link("1001", "A") + R"(, "1002": 1030, )" + Link("1026", "B")) + "," +
+                         HelperObject("y", Link("1001", "B") + R"(, "1002": 1030, )" + Link("1025", "C") + ", " +
+                                           Link("1026", "A")) +
+                         "," + HelperObject("z", Link("1001", "C")),
+                     {"material C", "material B", "material A"}},
         SequenceCase{"ComponentThatNoTagLinksIsNotExported",
                      HelperObject("mix", Link("1001", "C") + R"(, "1002": 1030, )" + Link("1025", "Stone")),
                      {"material C"}},
@@ -197,6 +215,23 @@ INSTANTIATE_TEST_SUITE_P(
                      {"material B"}},
         SequenceCase{"EmptyLink", HelperObject("none", R"("1002": 1003)"), {"material MATERIAL LINK NOT SET!"}}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
+
+// 40 000 blends, each the next one's component A and the last one's A the first: every
+// component before its blend, the cycle cut where it closes.
+TEST_F(MaterialExport, ChainOfFortyThousandBlendsInALoop) {
+    constexpr int kLinks = 40000;
+    std::string materials, objects;
+    std::vector<std::string> expected = {"material defaultMat", "material nullMat"};
+    for (int i = 0; i < kLinks; ++i) {
+        const std::string name = "M" + std::to_string(i), next = "M" + std::to_string((i + 1) % kLinks);
+        materials += std::string(i ? "," : "") + R"({"name": ")" + name + "\"}";
+        objects += (i ? "," : "") + HelperObject(name, Link("1001", name) + R"(, "1002": 1030, )" + Link("1025", next));
+        expected.push_back("material M" + std::to_string(kLinks - 1 - i));
+    }
+    Export(R"({"materials": [)" + materials + R"(], "objects": [)" + objects + "]}");
+    EXPECT_EQ(MaterialSequence(), expected);
+    EXPECT_EQ(MaterialKey("M39999", {"blend", "a_name"}), "M0");
+}
 
 TEST_F(MaterialExport, BlendNamesItsComponentsAndTheNullMaterialForAnEmptyLink) {
     Export(R"({"materials": [{"name": "Old Paint"}, {"name": "Rust"}, {"name": "Stone"}], "objects": [)" +

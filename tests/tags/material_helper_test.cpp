@@ -6,6 +6,7 @@
 #include <fstream>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "core/ids.h"
 #include "headless/resources/resources.h"
@@ -224,15 +225,26 @@ TEST_F(MaterialHelperPreview, ImageNameSkipsNamesThatExist) {
               host_.Files().ToHost(ModuleFile("preview/renders/301.png")).Str());
 }
 
-TEST_F(MaterialHelperPreview, RendersFolderIsMadeAndNothingHappensWithoutALink) {
-    HostTag* unlinked = Load("", "", "");
+// A new image name (and the renders folder) only when 1097 holds a name or is missing
+// ("NOPATH"); an empty name goes to the dialog as it is; without a link nothing happens.
+HostFilename g_previewImage("not opened");
+
+TEST_F(MaterialHelperPreview, NewImageNameOnlyWhenTheNameIsNotEmpty) {
+    const std::string fresh = host_.Files().ToHost(ModuleFile("preview/renders/42.png")).Str();
+    const std::tuple<const char*, const char*, std::string> cases[] = {  // 1097, link, image handed to the dialog
+        {"", "M", fresh}, {R"("1097": {"file": "Z:\\old.png"})", "M", fresh}, {R"("1097": {"file": ""})", "M", ""},
+        {R"("1097": {"file": ""})", "", "not opened"}};
     host_.SetFakeTimer([] { return int64_t{42}; });
-    Press(unlinked);
-    EXPECT_FALSE(unlinked->Data().Has(1097));
-    HostTag* tag = Load(R"("1097": {"file": ""})");
-    Press(tag);
-    EXPECT_TRUE(fs::is_directory(ModuleFile("preview/renders")));
-    EXPECT_EQ(tag->Data().Get<HostFilename>(1097).Str(), host_.Files().ToHost(ModuleFile("preview/renders/42.png")).Str());
+    SetMaterialHelperActions({nullptr, [](const HostFilename& image, HostTag*) { g_previewImage = image; }});
+    for (const auto& [params, link, image] : cases) {
+        fs::remove_all(ModuleFile("preview/renders"));
+        g_previewImage = HostFilename("not opened");
+        HostTag* tag = Load(params, "", link);
+        Press(tag);
+        EXPECT_EQ(g_previewImage.Str(), image) << params << link;
+        EXPECT_EQ(tag->Data().Get<HostFilename>(1097, HostFilename("missing")).Str(), *link ? image : "") << params;
+        EXPECT_EQ(fs::is_directory(ModuleFile("preview/renders")), image == fresh) << params << link;
+    }
 }
 
 TEST_F(MaterialHelperPreview, BitmapOfThePreviewImageAlsoScaledIntoTheMaterial) {
