@@ -22,7 +22,7 @@ int RunCheck(const headless::FileSystem& files, const std::vector<std::string>& 
     for (const std::string& scene : scenes) {
         const headless::SceneCheck result = headless::CheckScene(scene, files);
         if (!result.readable) {
-            err << "vexlor: " << scene << ": cannot read the file\n";
+            err << "vexlor: " << scene << ": cannot read the file: " << result.error << "\n";
             ++unreadable;
             continue;
         }

@@ -28,6 +28,7 @@ std::string FormatProblem(const CheckProblem& problem);
 
 struct SceneCheck {
     bool readable = true;  // false: the scene file could not be read (no problems then)
+    std::string error;     // why it could not be read
     std::vector<CheckProblem> problems;
     // What the scene holds: "mesh" elements; "model", "exit_portal" and "meshlight"
     // elements; "material" elements; OBJ files read.

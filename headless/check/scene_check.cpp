@@ -203,11 +203,25 @@ SceneCheck CheckSceneText(const std::string& text, const std::string& path, cons
     return result;
 }
 
+namespace {
+
+// Why a scene file could not be read, in the system's words where it gave them.
+std::string UnreadableReason(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error) return error.message();
+    if (!std::filesystem::is_regular_file(status)) return "not a regular file";
+    return "the file could not be read";
+}
+
+}  // namespace
+
 SceneCheck CheckScene(const std::string& path, const FileSystem& files, const CheckOptions& options) {
     std::string text;
     if (!ReadNativeFile(path, text)) {
         SceneCheck result;
         result.readable = false;
+        result.error = UnreadableReason(path);
         return result;
     }
     return CheckSceneText(text, path, files, options);

@@ -52,7 +52,9 @@ TEST_F(CheckCli, ProblemsAreStatusOne) {
 TEST_F(CheckCli, AnUnreadableSceneIsStatusTwo) {
     const auto r = Run("check good.ovs none.ovs");
     EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.output.find("vexlor: none.ovs: cannot read the file\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("vexlor: none.ovs: cannot read the file: No such file or directory\n"), std::string::npos)
+        << r.output;
+    EXPECT_NE(Run("check .").output.find("vexlor: .: cannot read the file: not a regular file\n"), std::string::npos);
 }
 
 TEST_F(CheckCli, DrivesAreMappedByTheOption) {
