@@ -101,19 +101,6 @@ constexpr char32_t kWindows1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The single-byte text as UTF-8, or the problem with its first byte that codes no character.
 GuardedXmlText SingleByteToUtf8(std::string_view text, SingleByte encoding) {
     GuardedXmlText out;
@@ -130,7 +117,7 @@ GuardedXmlText SingleByteToUtf8(std::string_view text, SingleByte encoding) {
                 return out;
             }
         }
-        AppendUtf8(out.text, c);
+        markup::AppendUtf8(out.text, c);
     }
     return out;
 }

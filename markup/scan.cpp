@@ -34,27 +34,6 @@ size_t Utf8SequenceLength(std::string_view text, size_t i) {
     return length;
 }
 
-// The length of the character reference at the "&" at i ("&amp;", "&#38;", "&#x26;"), or 0
-// when it is not one the parser decodes to a character.
-size_t ReferenceLength(std::string_view text, size_t i) {
-    for (std::string_view named : {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"}) {
-        if (text.substr(i, named.size()) == named) return named.size();
-    }
-    const bool hex = text.substr(i, 3) == "&#x";
-    if (!hex && text.substr(i, 2) != "&#") return 0;
-    const size_t digitsStart = i + (hex ? 3 : 2);
-    size_t end = digitsStart;
-    unsigned long code = 0;
-    while (end < text.size() && end - digitsStart < 8 && (hex ? IsHexDigit(text[end]) : IsDigit(text[end]))) {
-        const char c = text[end++];
-        const unsigned digit = IsDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
-        code = code * (hex ? 16 : 10) + digit;
-    }
-    if (end == digitsStart || end >= text.size() || text[end] != ';') return 0;
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return end + 1 - i;
-}
-
 // Walks the markup and keeps the stack of open elements.
 class Scanner {
 public:
@@ -105,7 +84,7 @@ private:
         for (size_t p = first; p < to; ++p) {
             if (open_.empty() && !IsSpace(text_[p])) return FoundIn(Problem::kTextOutsideRoot, p, from);
             if (rules_.references && text_[p] == '&') {
-                const size_t length = ReferenceLength(text_, p);
+                const size_t length = ReadReference(text_, p).length;
                 if (length == 0) return Found(Problem::kBadReference, p);
                 p += length - 1;
             }
@@ -146,7 +125,7 @@ private:
         for (size_t k = p + 1; k < close; ++k) {
             if (text_[k] == '<') return false;
             if (rules_.references && text_[k] == '&') {
-                const size_t length = ReferenceLength(text_, k);
+                const size_t length = ReadReference(text_, k).length;
                 if (length == 0) return false;
                 k += length - 1;
             }
@@ -281,6 +260,45 @@ private:
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsNameStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c) || c == '-' || c == '.' || c == ':'; }
+
+Reference ReadReference(std::string_view text, size_t i) {
+    constexpr std::pair<std::string_view, char32_t> kNamed[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    for (const auto& [named, code] : kNamed) {
+        if (text.substr(i, named.size()) == named) return {named.size(), code};
+    }
+    const bool hex = text.substr(i, 3) == "&#x";
+    if (!hex && text.substr(i, 2) != "&#") return {};
+    const size_t digitsStart = i + (hex ? 3 : 2);
+    size_t end = digitsStart;
+    char32_t code = 0;
+    while (end < text.size() && end - digitsStart < 8 && (hex ? IsHexDigit(text[end]) : IsDigit(text[end]))) {
+        const char c = text[end++];
+        const unsigned digit = IsDigit(c) ? static_cast<unsigned>(c - '0') : static_cast<unsigned>((c | 0x20) - 'a' + 10);
+        code = code * (hex ? 16 : 10) + digit;
+    }
+    if (end == digitsStart || end >= text.size() || text[end] != ';') return {};
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+    return {end + 1 - i, code};
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
 
 size_t FirstBadUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {

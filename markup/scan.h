@@ -26,6 +26,17 @@ bool IsNameChar(char c);
 // none.
 size_t FirstBadUtf8(std::string_view text);
 
+// A character reference ("&amp;", "&#38;", "&#x26;"): its length and the character it names.
+struct Reference {
+    size_t length = 0;  // 0: none at that place, or one the parser does not decode
+    char32_t code = 0;
+};
+// The character reference at the "&" at index i.
+Reference ReadReference(std::string_view text, size_t i);
+
+// Appends the UTF-8 bytes of a code point (at most U+10FFFF).
+void AppendUtf8(std::string& out, char32_t code);
+
 struct Rules {
     size_t maxDepth = 0;                       // elements open at once
     size_t maxAttributes = 0;                  // on one element

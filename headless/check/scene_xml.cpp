@@ -33,56 +33,16 @@ int CountLines(std::string_view text, size_t from, size_t to) {
                                        text.begin() + static_cast<std::ptrdiff_t>(to), '\n'));
 }
 
-void AppendUtf8(std::string& out, unsigned long code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // Text with its character references decoded (the scan has let through only valid ones).
 void AppendDecoded(std::string& out, std::string_view text) {
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '&') {
+        const markup::Reference reference = text[i] == '&' ? markup::ReadReference(text, i) : markup::Reference{};
+        if (reference.length == 0) {
             out += text[i];
             continue;
         }
-        const size_t semicolon = text.find(';', i);
-        if (semicolon == std::string_view::npos) {
-            out += text[i];
-            continue;
-        }
-        const std::string_view name = text.substr(i + 1, semicolon - i - 1);
-        if (name == "amp") out += '&';
-        else if (name == "lt") out += '<';
-        else if (name == "gt") out += '>';
-        else if (name == "quot") out += '"';
-        else if (name == "apos") out += '\'';
-        else if (name.size() > 1 && name[0] == '#') {
-            const bool hex = name[1] == 'x';
-            unsigned long code = 0;
-            for (char c : name.substr(hex ? 2 : 1)) {
-                const unsigned digit = c >= '0' && c <= '9' ? static_cast<unsigned>(c - '0')
-                                                            : static_cast<unsigned>((c | 0x20) - 'a' + 10);
-                code = code * (hex ? 16 : 10) + digit;
-                if (code > 0x10FFFF) break;
-            }
-            AppendUtf8(out, std::min(code, 0x10FFFFul));
-        } else {
-            out.append(text.substr(i, semicolon + 1 - i));
-        }
-        i = semicolon;
+        markup::AppendUtf8(out, reference.code);
+        i += reference.length - 1;
     }
 }
 
