@@ -124,9 +124,10 @@ int32_t ExportXML::ExportScene() {
     host.StatusSetText("Export Materials");
     materials_.WriteDefaultMaterials(scene);
     const std::vector<HostTag*> helperTags = CollectHelperTags(*document);
+    const HelperTagIndex tagIndex(helperTags, document);
     std::unordered_set<const HostTag*> exportedTags;
     for (HostTag* tag : helperTags) {
-        if (!exportedTags.contains(tag)) materials_.ExportHelperMaterial(helperTags, exportedTags, tag, scene, false);
+        if (!exportedTags.contains(tag)) materials_.ExportHelperMaterial(tagIndex, exportedTags, tag, scene, false);
     }
 
     host.StatusSetBar(80);

@@ -23,7 +23,8 @@ bool WriteMaterialLibrary(const MaterialLibraryRecord& record) {
     host.StatusSetText("Export Materials");
     const std::vector<HostTag*> helperTags = CollectHelperTags(*record.document);
     std::unordered_set<const HostTag*> exportedTags;
-    writer.ExportHelperMaterial(helperTags, exportedTags, record.tag, root, record.preview);
+    writer.ExportHelperMaterial(HelperTagIndex(helperTags, record.document), exportedTags, record.tag, root,
+                                record.preview);
 
     HostFilename fileName = record.file.GetFile();
     fileName.SetSuffix("ovm");

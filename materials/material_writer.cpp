@@ -91,27 +91,18 @@ void MaterialWriter::WriteDefaultMaterials(TiXmlElement& parent) const {
     WriteNullMaterial(parent);
 }
 
-void MaterialWriter::IndexHelperTags(const std::vector<HostTag*>& helperTags,
-                                     const std::unordered_set<const HostTag*>& exportedTags) {
-    if (!exportedTags.empty() && indexedList_ == &helperTags && indexedData_ == helperTags.data() &&
-        indexedSize_ == helperTags.size()) {
-        return;
-    }
-    tagByMaterial_.clear();
+HelperTagIndex::HelperTagIndex(const std::vector<HostTag*>& helperTags, const HostDocument* document) {
     for (HostTag* tag : helperTags) {
-        if (const HostMaterial* material = LinkedMaterial(tag->Data(), kMaterial, target_.document)) {
-            tagByMaterial_.emplace(material, tag);  // the first tag of each material stays
+        if (const HostMaterial* material = LinkedMaterial(tag->Data(), kMaterial, document)) {
+            byMaterial_.emplace(material, tag);  // the first tag of each material stays
         }
     }
-    indexedList_ = &helperTags;
-    indexedData_ = helperTags.data();
-    indexedSize_ = helperTags.size();
 }
 
-HostTag* MaterialWriter::TagLinking(const HostMaterial* material) const {
+HostTag* HelperTagIndex::TagLinking(const HostMaterial* material) const {
     if (!material) return nullptr;
-    const auto found = tagByMaterial_.find(material);
-    return found == tagByMaterial_.end() ? nullptr : found->second;
+    const auto found = byMaterial_.find(material);
+    return found == byMaterial_.end() ? nullptr : found->second;
 }
 
 void MaterialWriter::WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent,
@@ -128,13 +119,12 @@ void MaterialWriter::WriteSingleMaterial(const ParamContainer& data, int32_t mat
     if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(data, material);
 }
 
-bool MaterialWriter::ExportHelperMaterial(const std::vector<HostTag*>& helperTags,
+bool MaterialWriter::ExportHelperMaterial(const HelperTagIndex& helperTags,
                                           std::unordered_set<const HostTag*>& exportedTags, HostTag* tag,
                                           TiXmlElement& parent, bool preview) {
     const HostDocument* doc = target_.document;
     if (!tag) return false;
     if (exportedTags.contains(tag)) return true;
-    IndexHelperTags(helperTags, exportedTags);
 
     // A tag on the way: a blend visits its component A, then B, then writes itself, so that
     // both components precede it in the file, in the order a depth-first walk gives.
@@ -171,7 +161,7 @@ bool MaterialWriter::ExportHelperMaterial(const std::vector<HostTag*>& helperTag
             const int32_t link = step.stage == Stage::kComponentA ? kBlendA : kBlendB;
             step.stage = step.stage == Stage::kComponentA ? Stage::kComponentB : Stage::kWrite;
             // `step` is not used after the push, which may move it.
-            if (HostTag* component = TagLinking(LinkedMaterial(data, link, doc))) {
+            if (HostTag* component = helperTags.TagLinking(LinkedMaterial(data, link, doc))) {
                 steps.push_back({component, false, Stage::kEnter});
             }
             break;

@@ -25,6 +25,18 @@ struct MaterialTarget {
 // The helper tags on the render-visible objects of `document`, in object and tag order.
 std::vector<HostTag*> CollectHelperTags(HostDocument& document);
 
+// Helper tags by the host material each links: the first tag of the list for each material.
+// Built once per export, so that finding a blend's components takes no scan of the tags.
+class HelperTagIndex {
+public:
+    HelperTagIndex(const std::vector<HostTag*>& helperTags, const HostDocument* document);
+    // The first tag whose material link names `material`; null when no tag does.
+    HostTag* TagLinking(const HostMaterial* material) const;
+
+private:
+    std::unordered_map<const HostMaterial*, HostTag*> byMaterial_;
+};
+
 class MaterialWriter {
 public:
     explicit MaterialWriter(MaterialTarget target) : target_(std::move(target)) {}
@@ -35,12 +47,10 @@ public:
     static void WriteNullMaterial(TiXmlElement& parent);
     // Writes the tag's material (and a blend's components first) unless the tag is in
     // `exportedTags`, to which it is added; a set, so that a scene of many tags stays linear.
-    // `preview` names the material "previewMat".  A blend's component is the first tag of
-    // `helperTags` that links the component's host material; the components are walked with
-    // a stack of their own, so a chain of blends of any length needs no deeper call stack.
-    // The tags are indexed by their material once per export: when `helperTags` is another
-    // list than the last call's, or `exportedTags` is empty (as it is when an export starts).
-    bool ExportHelperMaterial(const std::vector<HostTag*>& helperTags, std::unordered_set<const HostTag*>& exportedTags,
+    // `preview` names the material "previewMat".  A blend's component is the tag that
+    // `helperTags` gives for the component's host material; the components are walked with a
+    // stack of their own, so a chain of blends of any length needs no deeper call stack.
+    bool ExportHelperMaterial(const HelperTagIndex& helperTags, std::unordered_set<const HostTag*>& exportedTags,
                               HostTag* tag, TiXmlElement& parent, bool preview);
 
     // Per-type material writers: each appends its type element to the "material" element.
@@ -71,10 +81,6 @@ private:
     std::string CopyTexture(const HostFilename& source, const HostString& materialName,
                             const HostString& textureName) const;
 
-    // The index of helperTags by the host material each links (the first tag of each).
-    void IndexHelperTags(const std::vector<HostTag*>& helperTags, const std::unordered_set<const HostTag*>& exportedTags);
-    // The first indexed tag whose material link names `material`; null when no tag does.
-    HostTag* TagLinking(const HostMaterial* material) const;
     // The material of a tag that is not a blend (the medium first for the transparent types).
     void WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent, bool preview) const;
 
@@ -82,9 +88,4 @@ private:
     // Blend tags whose components are being exported; a component that leads back to one of
     // them is named but not exported again.
     std::unordered_set<const HostTag*> blendsInProgress_;
-    // The index of the helper tags by material, and the list it was built from.
-    std::unordered_map<const HostMaterial*, HostTag*> tagByMaterial_;
-    const std::vector<HostTag*>* indexedList_ = nullptr;
-    HostTag* const* indexedData_ = nullptr;
-    size_t indexedSize_ = 0;
 };
