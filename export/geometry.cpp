@@ -43,9 +43,12 @@ bool RepeatsAnother(const HostObject& object) {
     return object.GetType() == plugin_id::kOrvaneInstance && !HasExternalMesh(object);
 }
 
-// The parameter that links a repeating object to its source.
-int32_t RepeatLink(const HostObject& object) {
-    return object.GetType() == host_type::kInstance ? host_param::kInstanceLink : instance_param::kLink;
+// The object a repeating object repeats; null when its link is empty or names no object.
+HostObject* RepeatedSource(const HostObject& object, HostDocument* document) {
+    const int32_t link =
+        object.GetType() == host_type::kInstance ? host_param::kInstanceLink : instance_param::kLink;
+    HostNode* node = object.Data().GetLink(link, document);
+    return node && node->Kind() == NodeKind::kObject ? static_cast<HostObject*>(node) : nullptr;
 }
 
 }  // namespace
@@ -78,8 +81,7 @@ void ExportXML::CollectRepeatedObjects() {
         const auto [object, hidden] = pending.back();
         pending.pop_back();
         if (IsRenderVisible(*object, hidden) && RepeatsAnother(*object)) {
-            HostNode* node = object->Data().GetLink(RepeatLink(*object), document);
-            auto* source = node && node->Kind() == NodeKind::kObject ? static_cast<HostObject*>(node) : nullptr;
+            HostObject* source = RepeatedSource(*object, document);
             if (source && expanded[hidden].insert(source).second) MarkRepeated(source, hidden);
         }
         if (HostObject* next = object->GetNext()) pending.emplace_back(next, hidden);
@@ -187,8 +189,7 @@ void ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden
 }
 
 void ExportXML::RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden) {
-    HostNode* node = instance->Data().GetLink(RepeatLink(*instance), document);
-    auto* source = node && node->Kind() == NodeKind::kObject ? static_cast<HostObject*>(node) : nullptr;
+    HostObject* source = RepeatedSource(*instance, document);
     if (!source) {
         TheHost().Print("* Skipped instance \"" + instance->GetName() + "\": it repeats no object.");
         return;

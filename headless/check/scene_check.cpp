@@ -25,10 +25,6 @@ std::string_view Trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
 }
 
-bool EndsWith(std::string_view text, std::string_view end) {
-    return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
-
 bool IsObjPath(std::string_view path) {
     if (path.size() < 4) return false;
     std::string suffix(path.substr(path.size() - 4));
@@ -78,9 +74,9 @@ public:
             references_.push_back({Declared::kMesh, std::string(key), std::string(text), element.line});
         } else if (key == "material_name" || ((key == "a_name" || key == "b_name") && parent->name == "blend")) {
             references_.push_back({Declared::kMaterial, std::string(key), std::string(text), element.line});
-        } else if (EndsWith(key, "medium_name")) {
+        } else if (key.ends_with("medium_name")) {
             references_.push_back({Declared::kMedium, std::string(key), std::string(text), element.line});
-        } else if (key == "path" || EndsWith(key, "_path")) {
+        } else if (key == "path" || key.ends_with("_path")) {
             CheckPath(*parent, key, text, element.line);
         } else if (const std::optional<check::NumberKey> number = check::NumberKeyOf(key)) {
             const std::string problem = check::CheckNumbers(text, *number);
