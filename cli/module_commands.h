@@ -1,10 +1,12 @@
-// The commands of `vexlor` that run the module's own commands through the scripted UI.
+// The commands of `vexlor` that run the module's own commands through the scripted UI (the
+// export is in export_command.cpp).
 #pragma once
 
 #include <optional>
 #include <string>
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
 #include "cli/session.h"
 
@@ -29,6 +31,7 @@ struct ExportArguments {
 };
 
 void AddExportOptions(CLI::App& command, ExportArguments& arguments);
+// Exports while holding the target lock (cli/target_lock.h); lists the files written.
 int RunExport(Session& session, const ExportArguments& arguments);
 
 // Shows the stored renderer location, or stores a new one when a directory is given.
@@ -69,5 +72,30 @@ struct ImportLibraryArguments {
 void AddImportLibraryOptions(CLI::App& command, ImportLibraryArguments& arguments);
 // Runs "Import .ovm" on a document with the library chosen, and saves the result.
 int RunImportLibrary(Session& session, const ImportLibraryArguments& arguments);
+
+// Lists the module's registrations and the document's tree; status 1 when a registration of
+// the module failed.
+int RunInfo(Session& session, const std::string& document);
+
+// The arguments of every command, filled by the parser.
+struct CommandArguments {
+    ExportArguments exportArguments;
+    std::string rendererDirectory;
+    PreviewArguments preview;
+    std::string convertOutput;
+    ExportLibraryArguments exportLibrary;
+    ImportLibraryArguments importLibrary;
+};
+
+// Runs one of the module's commands on the active document; false after a message when the
+// module did not register it or the command reports that its work failed.
+bool RunModuleCommand(Session& session, int32_t id);
+// The renderer location the module stored, or nothing.
+std::optional<std::string> StoredRenderer(Session& session);
+// Sets the steps the UI answers the module's prompts with; false after a message.
+bool SetScript(Session& session, const nlohmann::json& steps);
+// Adds the answer to the renderer chooser when no location is stored yet; false after a
+// message when none is given.
+bool AddRendererStep(Session& session, const std::string& renderer, nlohmann::json& steps);
 
 }  // namespace cli

@@ -1,12 +1,15 @@
 #include "cli/session.h"
 
+#include <limits.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <unordered_set>
 
 #include "headless/json/document_json.h"
 
@@ -24,6 +27,35 @@ void AddHostOptions(CLI::App& app, HostOptions& options) {
     app.add_flag("-q,--quiet", options.quiet, "Do not echo the host console");
 }
 
+std::optional<std::string> NativeArgument(const std::string& option, const std::string& path) {
+    auto refuse = [&](const std::string& problem) -> std::optional<std::string> {
+        std::cerr << "vexlor: " << option << " '" << path << "': " << problem << "\n";
+        return std::nullopt;
+    };
+    if (path.empty()) return refuse("an empty path");
+    if (path.find('\\') != std::string::npos) {
+        return refuse("holds a backslash, which the host would take for a folder separator; "
+                      "name files and folders without one");
+    }
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec) return refuse(ec.message());
+    std::string normal = absolute.lexically_normal().string();
+    if (normal.size() >= PATH_MAX) return refuse(std::strerror(ENAMETOOLONG));
+    if (normal.find('\\') != std::string::npos) {
+        return refuse("the current folder holds a backslash, which the host would take for a folder separator");
+    }
+    return normal;
+}
+
+bool CreateFolder(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec) return true;
+    std::cerr << "vexlor: " << folder << ": cannot create the folder: " << ec.message() << "\n";
+    return false;
+}
+
 namespace {
 
 std::vector<std::string> SplitWords(const std::string& text) {
@@ -37,8 +69,13 @@ std::vector<std::string> SplitWords(const std::string& text) {
 
 bool Session::Start(int& exitStatus) {
     if (!StartHost(exitStatus)) return false;
+    const auto plugins = NativeArgument("--plugins", options_.plugins);
+    if (!plugins) {
+        exitStatus = kExitBadInput;
+        return false;
+    }
     std::string error;
-    if (!module_.Load(host_, options_.plugins, error)) {
+    if (!module_.Load(host_, *plugins, error)) {
         std::cerr << "vexlor: " << error << "\n";
         exitStatus = kExitFailure;
         return false;
@@ -53,7 +90,12 @@ bool Session::StartHost(int& exitStatus) {
             exitStatus = kExitBadInput;
             return false;
         }
-        host_.Files().MapDrive(drive[0], std::filesystem::absolute(drive.substr(2)).string());
+        const auto directory = NativeArgument("--drive", drive.substr(2));
+        if (!directory) {
+            exitStatus = kExitBadInput;
+            return false;
+        }
+        host_.Files().MapDrive(drive[0], *directory);
     }
     if (!options_.execHandler.empty()) host_.Files().SetExecuteHandler(SplitWords(options_.execHandler));
     if (!options_.uiScript.empty()) {
@@ -69,6 +111,10 @@ bool Session::StartHost(int& exitStatus) {
 }
 
 bool Session::LoadDocument(const std::string& path, int& exitStatus) {
+    if (!NativeArgument("document", path)) {
+        exitStatus = kExitBadInput;
+        return false;
+    }
     headless::LoadError error;
     auto document = headless::LoadDocumentFile(path, host_.Files(), &host_.Registry(), error);
     if (!document) {
@@ -78,6 +124,34 @@ bool Session::LoadDocument(const std::string& path, int& exitStatus) {
     }
     host_.SetDocument(std::move(document));
     return true;
+}
+
+bool Session::ReportWrites(size_t mark, bool list) const {
+    bool ok = true;
+    std::unordered_set<std::string> listed;
+    std::string written;
+    for (const headless::WriteOutcome& outcome : host_.Files().Writes().Since(mark)) {
+        if (!outcome.Written()) {
+            std::cerr << "vexlor: " << outcome.path << ": not written: " << outcome.error << "\n";
+            ok = false;
+        } else if (listed.insert(outcome.path).second) {
+            written += "  " + outcome.path + "\n";
+        }
+    }
+    if (list) std::cout << "Files written:\n" << written;
+    return ok;
+}
+
+bool Session::PrintRegistrationProblems() const {
+    for (const std::string& problem : host_.RegistrationProblems()) std::cerr << "vexlor: " << problem << "\n";
+    return !host_.RegistrationProblems().empty();
+}
+
+bool Session::WroteSince(size_t mark, const std::string& nativePath) const {
+    for (const headless::WriteOutcome& outcome : host_.Files().Writes().Since(mark)) {
+        if (outcome.Written() && outcome.path == nativePath) return true;
+    }
+    return false;
 }
 
 ProgressLine::ProgressLine(headless::HeadlessHost& host) : host_(host), enabled_(isatty(STDERR_FILENO) != 0) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ struct HostOptions {
 // Adds the options shared by all commands to the app.
 void AddHostOptions(CLI::App& app, HostOptions& options);
 
+// A path of this machine given as an argument, made absolute and normal.  Refused (nullopt,
+// after one message naming the option) when it is empty, too long for the system, or holds a
+// backslash: here that is a character of a name, but the host would take it for a separator
+// and could climb out of the folder the user chose.
+std::optional<std::string> NativeArgument(const std::string& option, const std::string& path);
+
+// Creates the folder and its missing parents; false after a message with the system's reason.
+bool CreateFolder(const std::string& folder);
+
 class Session {
 public:
     explicit Session(const HostOptions& options) : options_(options) {}
@@ -43,6 +53,18 @@ public:
     headless::LoadedModule& Module() { return module_; }
     // A native path as the host sees it (Z:\...).
     HostFilename ToHost(const std::string& nativePath) { return host_.Files().ToHost(nativePath); }
+
+    // The position in the host's write log; ReportWrites tells what was written after it.
+    size_t MarkWrites() const { return host_.Files().Writes().Size(); }
+    // Names every file that could not be written since the mark, with the system's reason, on
+    // stderr, and (when `list` is set) lists the files written on stdout, each once, in the
+    // order they were finished.  True when every write succeeded.
+    bool ReportWrites(size_t mark, bool list) const;
+    // Prints the problems the module's registrations met (a missing icon or description) on
+    // stderr; true when there were any.
+    bool PrintRegistrationProblems() const;
+    // Whether the file was written since the mark.
+    bool WroteSince(size_t mark, const std::string& nativePath) const;
 
 private:
     const HostOptions& options_;

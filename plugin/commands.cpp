@@ -18,8 +18,7 @@ bool ImportOVM::Execute(HostDocument* document) {
     if (!host.FileSelect(FileSelectMode::kLoad, "Select .ovm file", file) || file.IsEmpty() ||
         !file.CheckSuffix("ovm")) {
         host.Print("no ovm");
-        return true;
+        return false;
     }
-    ImportMaterialLibraryFile(*document, file);
-    return true;
+    return ImportMaterialLibraryFile(*document, file);
 }

@@ -8,10 +8,11 @@
 
 using namespace export_gadget;
 
+// False when an export ran and a frame or the run script could not be written.
 bool MyExportAndRun::Execute(HostDocument* /*document*/) {
     MyExportDialog dialog;
     dialog.Open(-1, -1, 0, 0);
-    return true;
+    return !dialog.exportFailed;
 }
 
 bool MyExportDialog::CreateLayout() { return LoadDialogResource(kExportDialogResource); }
@@ -76,9 +77,11 @@ void MyExportDialog::ExportAction() {
     HostDocument* document = host.GetActiveDocument();
     if (!document) {
         host.Print("* Error: there is no document to export.");
+        exportFailed = true;
         return;
     }
     const ExportResult result = ExportFrames(*document, sceneFile, options);
+    exportFailed = !result.Ok();
 
     if (render) {
         RunScriptOptions script;
@@ -94,7 +97,8 @@ void MyExportDialog::ExportAction() {
         script.firstFrame = result.firstFrame;
         script.lastFrame = result.lastFrame;
         const HostFilename path = WriteRunScript(script);
-        if (!path.IsEmpty()) host.ExecuteFile(path);
+        if (path.IsEmpty()) exportFailed = true;
+        else host.ExecuteFile(path);
     }
     Close(true);
 }

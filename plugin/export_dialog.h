@@ -37,6 +37,7 @@ public:
 
     HostFilename rendererPath;
     HostFilename sceneFile;
+    bool exportFailed = false;  // an export ran and did not write all its files
 
 private:
     void ExportAction();

@@ -74,6 +74,7 @@ public:
 class CommandData {
 public:
     virtual ~CommandData() = default;
+    // False when the command's work failed (the host may tell the user so).
     virtual bool Execute(HostDocument* /*document*/) { return true; }
 };
 

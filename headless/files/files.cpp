@@ -163,13 +163,20 @@ private:
     int fd_;
 };
 
-// Writes go to a temporary file beside the target; Close moves it over the target.
+// Writes go to a temporary file beside the target; Close moves it over the target.  The
+// outcome, with the system's reason for a failure, goes to the write log when there is one.
 class AtomicWriteFile final : public HostFile {
 public:
-    static std::unique_ptr<AtomicWriteFile> Create(const std::string& target) {
+    // Null (with the outcome logged and `error` set) when the temporary file cannot be made.
+    static std::unique_ptr<AtomicWriteFile> Create(const std::string& target, WriteLog* log, std::string& error) {
+        auto fail = [&](int code) {
+            error = std::strerror(code);
+            if (log) log->Add({target, error});
+            return nullptr;
+        };
         struct stat info;
         bool exists = StatPath(target, info);
-        if (exists && S_ISDIR(info.st_mode)) return nullptr;
+        if (exists && S_ISDIR(info.st_mode)) return fail(EISDIR);
         static std::atomic<unsigned> counter{0};
         fs::path path(target);
         std::string directory = path.parent_path().string();
@@ -181,24 +188,27 @@ public:
                                std::to_string(counter.fetch_add(1));
             int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd < 0 && errno == EEXIST) continue;
-            if (fd < 0) return nullptr;
+            if (fd < 0) return fail(errno);
             if (exists) ::fchmod(fd, info.st_mode & 07777);  // the replacement keeps the target's mode
-            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd));
+            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd, log));
         }
-        return nullptr;
+        return fail(EEXIST);
     }
 
-    ~AtomicWriteFile() override { Discard(); }
+    ~AtomicWriteFile() override {
+        if (fd_ >= 0) Finish(failure_ ? failure_ : ECANCELED);  // dropped before Close: the target stays
+    }
 
     bool Write(const void* data, size_t size) override {
-        if (fd_ < 0 || failed_) return false;
-        if (!WriteAllFd(fd_, static_cast<const char*>(data), size)) failed_ = true;
-        return !failed_;
+        if (fd_ < 0 || failure_) return false;
+        errno = 0;
+        if (!WriteAllFd(fd_, static_cast<const char*>(data), size)) failure_ = errno ? errno : EIO;
+        return failure_ == 0;
     }
 
     bool WriteString(const HostString& text) override {
         if (text.ByteLength() > UINT32_MAX) {
-            failed_ = true;
+            failure_ = EFBIG;
             return false;
         }
         return HostFile::Write(EncodeStringRecord(text.Str()));
@@ -210,26 +220,33 @@ public:
 
     bool Close() override {
         if (fd_ < 0) return false;
-        bool ok = !failed_ && ::fsync(fd_) == 0;
-        ok = ::close(fd_) == 0 && ok;
+        if (!failure_ && ::fsync(fd_) != 0) failure_ = errno;
+        if (::close(fd_) != 0 && !failure_) failure_ = errno;
         fd_ = -1;
-        if (ok && ::rename(temp_.c_str(), target_.c_str()) == 0) {
-            SyncDirectory();
-            return true;
+        if (!failure_ && ::rename(temp_.c_str(), target_.c_str()) != 0) failure_ = errno;
+        if (failure_) {
+            Finish(failure_);
+            return false;
         }
-        ::unlink(temp_.c_str());
-        return false;
+        SyncDirectory();
+        if (log_) log_->Add({target_, {}});
+        return true;
     }
 
-private:
-    AtomicWriteFile(std::string target, std::string temp, int fd)
-        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {}
+    // The reason of the failure, after Close returned false.
+    std::string Error() const { return failure_ ? std::strerror(failure_) : std::string(); }
 
-    void Discard() {
-        if (fd_ < 0) return;
-        ::close(fd_);
+private:
+    AtomicWriteFile(std::string target, std::string temp, int fd, WriteLog* log)
+        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd), log_(log) {}
+
+    // Drops the temporary file and logs why the target was not written.
+    void Finish(int reason) {
+        if (fd_ >= 0) ::close(fd_);
         fd_ = -1;
+        failure_ = reason;
         ::unlink(temp_.c_str());
+        if (log_) log_->Add({target_, std::strerror(reason)});
     }
 
     // Makes the rename durable (best effort).
@@ -243,7 +260,8 @@ private:
 
     std::string target_, temp_;
     int fd_;
-    bool failed_ = false;
+    WriteLog* log_;
+    int failure_ = 0;
 };
 
 bool IsAbsoluteHostPath(const std::string& path) {
@@ -251,6 +269,31 @@ bool IsAbsoluteHostPath(const std::string& path) {
 }
 
 }  // namespace
+
+void WriteLog::Add(WriteOutcome outcome) {
+    std::lock_guard lock(mutex_);
+    outcomes_.push_back(std::move(outcome));
+}
+
+size_t WriteLog::Size() const {
+    std::lock_guard lock(mutex_);
+    return outcomes_.size();
+}
+
+std::vector<WriteOutcome> WriteLog::Since(size_t first) const {
+    std::lock_guard lock(mutex_);
+    if (first >= outcomes_.size()) return {};
+    return {outcomes_.begin() + static_cast<std::ptrdiff_t>(first), outcomes_.end()};
+}
+
+bool WriteNativeFile(const std::string& path, std::string_view bytes, std::string& error) {
+    auto out = AtomicWriteFile::Create(path, nullptr, error);
+    if (!out) return false;
+    out->Write(bytes.data(), bytes.size());
+    if (out->Close()) return true;
+    error = out->Error();
+    return false;
+}
 
 FileSystem::FileSystem() { drives_['Z'] = "/"; }
 
@@ -316,7 +359,10 @@ HostFilename FileSystem::ToHost(const std::string& nativePath) const {
 std::unique_ptr<HostFile> FileSystem::Open(const HostFilename& name, FileMode mode) {
     auto native = ToNative(name);
     if (!native) return nullptr;
-    if (mode == FileMode::kWrite) return AtomicWriteFile::Create(*native);
+    if (mode == FileMode::kWrite) {
+        std::string error;
+        return AtomicWriteFile::Create(*native, writes_.get(), error);
+    }
     if (!IsRegularFile(*native)) return nullptr;
     int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
@@ -343,7 +389,8 @@ bool FileSystem::Copy(const HostFilename& from, const HostFilename& to, bool ove
     if (!overwrite && StatPath(*target, info)) return false;
     int in = ::open(source->c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0) return false;
-    auto out = AtomicWriteFile::Create(*target);
+    std::string error;
+    auto out = AtomicWriteFile::Create(*target, writes_.get(), error);
     bool ok = out != nullptr;
     char chunk[65536];
     while (ok) {

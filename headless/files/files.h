@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sdk/file.h"
@@ -18,6 +20,28 @@
 #include "sdk/types.h"
 
 namespace headless {
+
+// What became of one file written through the facility: the target (a path of this machine)
+// and, when it was not written, the system's reason ("No space left on device").
+struct WriteOutcome {
+    std::string path;
+    std::string error;  // empty when the file took its place
+    bool Written() const { return error.empty(); }
+};
+
+// Every file written through the facility, in the order they were finished; safe to add to
+// from several threads.
+class WriteLog {
+public:
+    void Add(WriteOutcome outcome);
+    size_t Size() const;
+    // The outcomes from `first` on.
+    std::vector<WriteOutcome> Since(size_t first) const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<WriteOutcome> outcomes_;
+};
 
 class FileSystem {
 public:
@@ -36,7 +60,9 @@ public:
 
     // Writing goes to a hidden file beside the target (".vxtmp-PID-N"), which Close
     // moves over the target; null when the folder does not exist or the name is a folder.
+    // Every file opened for writing ends in the write log: written, or not with the reason.
     std::unique_ptr<HostFile> Open(const HostFilename& name, FileMode mode);
+    const WriteLog& Writes() const { return *writes_; }
     bool Exists(const HostFilename& name, bool isDirectory) const;
     bool Delete(const HostFilename& name);
     bool Copy(const HostFilename& from, const HostFilename& to, bool overwrite);
@@ -60,11 +86,17 @@ public:
     void AddTextureFolder(const HostFilename& folder) { textureFolders_.push_back(folder); }
 
 private:
+    std::unique_ptr<WriteLog> writes_ = std::make_unique<WriteLog>();
     std::map<char, std::string> drives_;
     std::vector<std::string> executeHandler_;
     std::vector<HostFilename> executed_;
     std::vector<HostFilename> textureFolders_;
 };
+
+// Writes a file of this machine whole or not at all, as the host writes its files (a
+// temporary file of its own beside the target, created exclusively, then renamed over it);
+// false with the system's reason when it could not.
+bool WriteNativeFile(const std::string& path, std::string_view bytes, std::string& error);
 
 // Reads a whole regular file of this machine; false when it is missing, not a regular file
 // or unreadable.
