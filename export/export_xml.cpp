@@ -63,16 +63,19 @@ void ExportXML::PrepareGeometry(HostObject* object) {
 int32_t ExportXML::Run() {
     TheHost().StatusSetText("exporting");
     meshCounter = 0;
+    bool meshesWritten = true;
     if (document) {
         CollectRepeatedObjects();
-        WriteMeshFiles(document->GetFirstObject(), false);
+        meshesWritten = WriteMeshFiles(document->GetFirstObject(), false);
     }
-    if (shareStaticMeshes) staticMeshesWritten = true;
+    // The meshes that the frames share are written again by the next frame when one of them
+    // could not be written.
+    if (shareStaticMeshes && meshesWritten) staticMeshesWritten = true;
     frameSceneFile = FrameFileName(sceneBaseName, currentFrame, "ovs");
-    return ExportScene();
+    return ExportScene(meshesWritten);
 }
 
-int32_t ExportXML::ExportScene() {
+int32_t ExportXML::ExportScene(bool meshesWritten) {
     if (!document) return 0;
     Host& host = TheHost();
     std::vector<HostObject*> visible;
@@ -126,25 +129,33 @@ int32_t ExportXML::ExportScene() {
     const std::vector<HostTag*> helperTags = CollectHelperTags(*document);
     const HelperTagIndex tagIndex(helperTags, document);
     std::unordered_set<const HostTag*> exportedTags;
+    bool filesWritten = meshesWritten;
     for (HostTag* tag : helperTags) {
-        if (!exportedTags.contains(tag)) materials_.ExportHelperMaterial(tagIndex, exportedTags, tag, scene, false);
+        if (!exportedTags.contains(tag)) {
+            filesWritten = materials_.ExportHelperMaterial(tagIndex, exportedTags, tag, scene, false) && filesWritten;
+        }
     }
 
     host.StatusSetBar(80);
     host.StatusSetText("Export Models, Meshlights");
     meshCounter = 0;
     CountMeshNumbers();
-    WriteModels(document->GetFirstObject(), scene, false, nullptr);
+    filesWritten = WriteModels(document->GetFirstObject(), scene, false, nullptr) && filesWritten;
 
     host.StatusSetBar(100);
     host.StatusSetText("Finishing...");
     const HostFilename path = sceneDirectory + frameSceneFile;
-    const bool saved = SaveXml(sceneDocument, path);
+    // A scene of a frame whose files are not all written would name files that are missing or
+    // left from an earlier export: the scene file that is there stays instead.
+    const bool saved = filesWritten && SaveXml(sceneDocument, path);
     sceneDocument.Clear();
 
     const int64_t elapsed = host.GetTimer() - start;
     if (saved) {
         host.Print("* Scene Exported to: " + path.GetString());
+    } else if (!filesWritten) {
+        host.Print("* Error: the scene file was not written, because not every file of the frame could be written: " +
+                   path.GetString());
     } else {
         host.Print("* Error: the scene file could not be written: " + path.GetString());
     }

@@ -45,21 +45,27 @@ public:
     void Configure(HostDocument* document, const HostFilename& sceneFile, const ExportOptions& options);
     // The frame that the next run writes.
     void SetFrame(int32_t frame) { currentFrame = frame; }
-    // One frame: the mesh files, then the scene file.  1 when the scene file was written.
+    // One frame: the mesh files, then the scene file.  1 when the scene file was written.  A
+    // frame that could not write every other file of its own (a mesh file, a texture's copy)
+    // writes no scene file, and the one an earlier export left stays as it was.
     int32_t Run();
     int32_t RunResult() const { return runResult_; }
     // Converts generators to polygon objects along the chain that starts at `object`.
     void PrepareGeometry(HostObject* object);
 
 private:
-    int32_t ExportScene();
+    // The scene file of the frame; `meshesWritten`: whether the frame's mesh files were all
+    // written.
+    int32_t ExportScene(bool meshesWritten);
 
     // --- geometry ----------------------------------------------------------------------------
-    void WriteMeshFiles(HostObject* first, bool hidden);
+    // The walks that write files of their own return false when one of them could not be
+    // written (the elements are complete all the same).
+    bool WriteMeshFiles(HostObject* first, bool hidden);
     void WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden);
-    void WriteModels(HostObject* first, TiXmlElement& parent, bool hidden, HostObject* instanceSource);
+    bool WriteModels(HostObject* first, TiXmlElement& parent, bool hidden, HostObject* instanceSource);
     // Repeats an instance's source with the instance's placement.
-    void RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden);
+    bool RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden);
     void WriteMeshElement(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
     void WriteExternalMeshElement(HostObject* instance, TiXmlElement& parent);
     void WriteModel(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
@@ -67,7 +73,7 @@ private:
     void WriteExternalModel(HostObject* instance, TiXmlElement& parent) const;
     void WritePlane(HostObject* object, TiXmlElement& parent) const;
     void WriteSphere(HostObject* object, TiXmlElement& parent) const;
-    void WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
+    bool WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const;
     // The name of a polygon object's mesh, as the scene's elements name it and its file is
     // named.
     HostString MeshName(const HostObject& object, int32_t meshNumber) const;

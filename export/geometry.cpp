@@ -107,7 +107,8 @@ bool ExportXML::WritesMeshOf(const HostObject& object, bool hidden) const {
     return IsRenderVisible(object, hidden) || repeatedObjects_.contains(&object);
 }
 
-void ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
+bool ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
+    bool written = true;
     for (HostObject* object = first; object; object = object->GetNext()) {
         if (IsPolygonObject(*object) && WritesMeshOf(*object, hidden)) {
             const auto animation = shareStaticMeshes ? Animation(*object) : std::nullopt;
@@ -115,13 +116,18 @@ void ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
                 animation && animation->first <= currentFrame && currentFrame <= animation->last;
             if ((!staticMeshesWritten || animatedNow) && !skipMeshFiles && object->GetPolygonCount() > 0) {
                 const HostFilename file(MeshName(*object, meshCounter).Str() + ".obj");
-                ObjMeshWriter().WriteMesh(document, sceneDirectory + MeshDirectoryName(), file, object,
-                                          mergeDuplicates);
+                if (ObjMeshWriter().WriteMesh(document, sceneDirectory + MeshDirectoryName(), file, object,
+                                              mergeDuplicates) != 1) {
+                    written = false;
+                }
             }
         }
         if (IsPolygonObject(*object)) ++meshCounter;
-        if (HostObject* child = object->GetDown()) WriteMeshFiles(child, ChildrenHidden(*object, hidden));
+        if (HostObject* child = object->GetDown()) {
+            written = WriteMeshFiles(child, ChildrenHidden(*object, hidden)) && written;
+        }
     }
+    return written;
 }
 
 void ExportXML::WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden) {
@@ -156,7 +162,8 @@ void ExportXML::CountMeshNumbers() {
     }
 }
 
-void ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden, HostObject* instanceSource) {
+bool ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden, HostObject* instanceSource) {
+    bool written = true;
     for (HostObject* object = first; object; object = object->GetNext()) {
         if (IsRenderVisible(*object, hidden)) {
             const int32_t type = object->GetType();
@@ -171,28 +178,29 @@ void ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden
                     if (object->GetTag(plugin_id::kExitPortal)) {
                         WriteExitPortal(object, meshCounter, parent);
                     } else if (object->GetTag(plugin_id::kLightTag)) {
-                        WriteMeshLight(object, meshCounter, parent);
+                        written = WriteMeshLight(object, meshCounter, parent) && written;
                     } else {
                         WriteModel(object, meshCounter, parent);
                     }
                 }
             } else if (!instanceSource) {
-                RepeatSource(object, parent, hidden);
+                written = RepeatSource(object, parent, hidden) && written;
             }
         }
         if (IsPolygonObject(*object)) ++meshCounter;
         if (HostObject* child = object->GetDown()) {
-            WriteModels(child, parent, ChildrenHidden(*object, hidden), instanceSource);
+            written = WriteModels(child, parent, ChildrenHidden(*object, hidden), instanceSource) && written;
         }
         if (object == instanceSource) break;
     }
+    return written;
 }
 
-void ExportXML::RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden) {
+bool ExportXML::RepeatSource(HostObject* instance, TiXmlElement& parent, bool hidden) {
     HostObject* source = RepeatedSource(*instance, document);
     if (!source) {
         TheHost().Print("* Skipped instance \"" + instance->GetName() + "\": it repeats no object.");
-        return;
+        return true;
     }
     const int32_t savedCounter = meshCounter;
     if (meshNumbers_.empty()) CountMeshNumbers();
@@ -203,8 +211,9 @@ void ExportXML::RepeatSource(HostObject* instance, TiXmlElement& parent, bool hi
     const Matrix savedLocal = source->GetMl();
     const Vector savedScale = source->GetRelScale();
     source->SetMg(instance->GetMg());
-    WriteModels(source, parent, hidden, source);
+    const bool written = WriteModels(source, parent, hidden, source);
     source->SetMl(savedLocal);
     source->SetRelScale(savedScale);
     meshCounter = savedCounter;
+    return written;
 }

@@ -24,9 +24,9 @@ float ReadReal(const ParamContainer& light, int32_t id) { return light.Get<float
 
 }  // namespace
 
-void ExportXML::WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const {
+bool ExportXML::WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElement& parent) const {
     const HostTag* tag = object->GetTag(plugin_id::kLightTag);
-    if (!tag) return;
+    if (!tag) return true;
     const ParamContainer& light = tag->Data();
 
     // The light takes the model's comment and placement keys, so both name the same mesh in
@@ -66,5 +66,5 @@ void ExportXML::WriteMeshLight(HostObject* object, int32_t meshNumber, TiXmlElem
 
     const HostTag* textureTag = object->GetTag(host_type::kTextureTag);
     HostMaterial* material = textureTag ? textureTag->GetMaterial() : nullptr;
-    if (material && material->GetChannel(0)) materials_.WriteLightTexture(light, material, element);
+    return !material || !material->GetChannel(0) || materials_.WriteLightTexture(light, material, element);
 }

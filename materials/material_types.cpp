@@ -30,7 +30,7 @@ TiXmlElement& AppendAlbedoType(const char* name, const ParamContainer& data, int
     return element;
 }
 
-using TextureWriter = void (MaterialWriter::*)(const ParamContainer&, HostMaterial*, TiXmlElement&) const;
+using TextureWriter = bool (MaterialWriter::*)(const ParamContainer&, HostMaterial*, TiXmlElement&) const;
 struct TextureSlot {
     int32_t channel;
     TextureWriter write;
@@ -41,13 +41,16 @@ constexpr TextureSlot kExponentMap{channel::kExponentMap, &MaterialWriter::Write
 constexpr TextureSlot kBlendMap{channel::kBlendMap, &MaterialWriter::WriteBlendMap};
 
 // The texture elements of the slots whose channel is switched on in the linked standard
-// material, in the order given.
-void AppendTextures(const MaterialWriter& writer, const HostDocument* document, const ParamContainer& data,
+// material, in the order given.  False when a copy of one of the textures could not be
+// written (every element is written all the same).
+bool AppendTextures(const MaterialWriter& writer, const HostDocument* document, const ParamContainer& data,
                     TiXmlElement& parent, std::initializer_list<TextureSlot> slots) {
     HostMaterial* linked = LinkedMaterial(data, kMaterial, document);
+    bool written = true;
     for (const TextureSlot& slot : slots) {
-        if (IsStandardChannelOn(linked, slot.channel)) (writer.*slot.write)(data, linked, parent);
+        if (IsStandardChannelOn(linked, slot.channel)) written = (writer.*slot.write)(data, linked, parent) && written;
     }
+    return written;
 }
 
 // A blend component's name: the linked material's name with blanks as underscores, or the
@@ -61,15 +64,13 @@ HostString ComponentName(const HostDocument* document, const ParamContainer& dat
 
 bool MaterialWriter::WriteDiffuse(const ParamContainer& tagData, TiXmlElement& material) const {
     TiXmlElement& diffuse = AppendAlbedoType("diffuse", tagData, kDiffuseColour, kDiffuseGamma, material);
-    AppendTextures(*this, target_.document, tagData, diffuse, {kAlbedoTexture, kBumpMap});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, diffuse, {kAlbedoTexture, kBumpMap});
 }
 
 bool MaterialWriter::WriteOrenNayar(const ParamContainer& tagData, TiXmlElement& material) const {
     TiXmlElement& body = AppendAlbedoType("oren_nayar", tagData, kOrenNayarColour, kOrenNayarGamma, material);
     AppendKey(body, "sigma", Number(tagData, kOrenNayarSigma));
-    AppendTextures(*this, target_.document, tagData, body, {kAlbedoTexture, kBumpMap});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, body, {kAlbedoTexture, kBumpMap});
 }
 
 bool MaterialWriter::WritePhong(const ParamContainer& tagData, TiXmlElement& material) const {
@@ -83,31 +84,27 @@ bool MaterialWriter::WritePhong(const ParamContainer& tagData, TiXmlElement& mat
         AppendColourSpectrum(wrapper, tagData, kPhongColour, kPhongGamma, phong);
     }
     AppendKey(phong, "exponent", Number(tagData, kPhongExponent));
-    AppendTextures(*this, target_.document, tagData, phong, {kAlbedoTexture, kBumpMap, kExponentMap});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, phong, {kAlbedoTexture, kBumpMap, kExponentMap});
 }
 
 bool MaterialWriter::WriteSpecular(const ParamContainer& tagData, TiXmlElement& material) const {
     TiXmlElement& specular = *AppendElement(material, "specular");
     AppendKey(specular, "internal_medium_name", MediumName(tagData, target_.document));
     AppendKey(specular, "transparent", BoolText(MaterialHelperValue<bool>(tagData, kTransparent)));
-    AppendTextures(*this, target_.document, tagData, specular, {kBumpMap});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, specular, {kBumpMap});
 }
 
 bool MaterialWriter::WriteGlossyTransparent(const ParamContainer& tagData, TiXmlElement& material) const {
     TiXmlElement& glossy = *AppendElement(material, "glossy_transparent");
     AppendKey(glossy, "internal_medium_name", MediumName(tagData, target_.document));
     AppendKey(glossy, "exponent", Number(tagData, kGlossyExponent));
-    AppendTextures(*this, target_.document, tagData, glossy, {kBumpMap});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, glossy, {kBumpMap});
 }
 
 bool MaterialWriter::WriteDiffuseTransmitter(const ParamContainer& tagData, TiXmlElement& material) const {
     TiXmlElement& transmitter =
         AppendAlbedoType("diffuse_transmitter", tagData, kTransmitterColour, kAlbedoTextureGamma, material);
-    AppendTextures(*this, target_.document, tagData, transmitter, {kAlbedoTexture});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, transmitter, {kAlbedoTexture});
 }
 
 bool MaterialWriter::WriteBlend(const ParamContainer& tagData, TiXmlElement& material) const {
@@ -115,6 +112,5 @@ bool MaterialWriter::WriteBlend(const ParamContainer& tagData, TiXmlElement& mat
     AppendKey(blend, "a_name", ComponentName(target_.document, tagData, kBlendA));
     AppendKey(blend, "b_name", ComponentName(target_.document, tagData, kBlendB));
     AppendKey(blend, "blend_factor", Number(tagData, kBlendFactor));
-    AppendTextures(*this, target_.document, tagData, blend, {kBlendMap});
-    return true;
+    return AppendTextures(*this, target_.document, tagData, blend, {kBlendMap});
 }

@@ -105,26 +105,26 @@ HostTag* HelperTagIndex::TagLinking(const HostMaterial* material) const {
     return found == byMaterial_.end() ? nullptr : found->second;
 }
 
-void MaterialWriter::WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent,
+bool MaterialWriter::WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent,
                                          bool preview) const {
     const HostDocument* doc = target_.document;
     if (target_.clayMode) {
         TiXmlElement& body = AppendClayBody(AppendMaterial(parent, MaterialName(doc, data, false)));
         HostMaterial* linked = LinkedMaterial(data, kMaterial, doc);
-        if (IsStandardChannelOn(linked, material_channel::kBump)) WriteBumpMap(data, linked, body);
-        return;
+        return !IsStandardChannelOn(linked, material_channel::kBump) || WriteBumpMap(data, linked, body);
     }
     if (materialType == type::kSpecular || materialType == type::kGlossyTransparent) WriteMedium(doc, data, parent);
     TiXmlElement& material = AppendMaterial(parent, MaterialName(doc, data, preview));
-    if (TypeWriter writer = WriterOf(materialType)) (this->*writer)(data, material);
+    const TypeWriter writer = WriterOf(materialType);
+    return !writer || (this->*writer)(data, material);
 }
 
 bool MaterialWriter::ExportHelperMaterial(const HelperTagIndex& helperTags,
                                           std::unordered_set<const HostTag*>& exportedTags, HostTag* tag,
                                           TiXmlElement& parent, bool preview) {
     const HostDocument* doc = target_.document;
-    if (!tag) return false;
-    if (exportedTags.contains(tag)) return true;
+    if (!tag || exportedTags.contains(tag)) return true;
+    bool written = true;
 
     // A tag on the way: a blend visits its component A, then B, then writes itself, so that
     // both components precede it in the file, in the order a depth-first walk gives.
@@ -144,7 +144,7 @@ bool MaterialWriter::ExportHelperMaterial(const HelperTagIndex& helperTags,
             if (exportedTags.contains(step.tag)) {
                 steps.pop_back();
             } else if (materialType != type::kBlend) {
-                WriteSingleMaterial(data, materialType, parent, step.preview);
+                written = WriteSingleMaterial(data, materialType, parent, step.preview) && written;
                 exportedTags.insert(step.tag);
                 steps.pop_back();
             } else if (!blendsInProgress_.insert(step.tag).second) {
@@ -168,11 +168,11 @@ bool MaterialWriter::ExportHelperMaterial(const HelperTagIndex& helperTags,
         }
         case Stage::kWrite:
             blendsInProgress_.erase(step.tag);
-            WriteBlend(data, AppendMaterial(parent, MaterialName(doc, data, step.preview)));
+            written = WriteBlend(data, AppendMaterial(parent, MaterialName(doc, data, step.preview))) && written;
             exportedTags.insert(step.tag);
             steps.pop_back();
             break;
         }
     }
-    return true;
+    return written;
 }

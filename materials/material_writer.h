@@ -50,10 +50,13 @@ public:
     // `preview` names the material "previewMat".  A blend's component is the tag that
     // `helperTags` gives for the component's host material; the components are walked with a
     // stack of their own, so a chain of blends of any length needs no deeper call stack.
+    // False when a copy of a texture (network rendering) could not be written; the elements
+    // are complete all the same.  A null tag writes nothing.
     bool ExportHelperMaterial(const HelperTagIndex& helperTags, std::unordered_set<const HostTag*>& exportedTags,
                               HostTag* tag, TiXmlElement& parent, bool preview);
 
-    // Per-type material writers: each appends its type element to the "material" element.
+    // Per-type material writers: each appends its type element to the "material" element;
+    // false when a copy of one of its textures could not be written.
     bool WriteDiffuse(const ParamContainer& tagData, TiXmlElement& material) const;
     bool WriteOrenNayar(const ParamContainer& tagData, TiXmlElement& material) const;
     bool WritePhong(const ParamContainer& tagData, TiXmlElement& material) const;
@@ -63,26 +66,31 @@ public:
     bool WriteBlend(const ParamContainer& tagData, TiXmlElement& material) const;
 
     // Texture elements of the material's channels: nothing when the channel names no image.
-    void WriteAlbedoTexture(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
-    void WriteBumpMap(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
-    void WriteExponentMap(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
-    void WriteBlendMap(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
+    // False when the texture's copy beside the file (network rendering) could not be written;
+    // the element, naming the copy, is written all the same.
+    bool WriteAlbedoTexture(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
+    bool WriteBumpMap(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
+    bool WriteExponentMap(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
+    bool WriteBlendMap(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
     // The "texture" of a mesh light, from the albedo channel.
-    void WriteLightTexture(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
+    bool WriteLightTexture(const ParamContainer& tagData, HostMaterial* material, TiXmlElement& parent) const;
 
 private:
     // The texture element `element` of the material's channel, holding "uv_set", "path" and
-    // then `values` in order; nothing when the channel names no texture.
-    void WriteTextureElement(HostMaterial* material, int32_t channel, const char* element,
+    // then `values` in order; nothing when the channel names no texture.  False when the
+    // texture's copy could not be written.
+    bool WriteTextureElement(HostMaterial* material, int32_t channel, const char* element,
                              const std::vector<std::pair<const char*, HostString>>& values,
                              TiXmlElement& parent) const;
     // The copy of a texture beside the file being written (network rendering): copies the
-    // file and returns the copy's path relative to the scene directory.
-    std::string CopyTexture(const HostFilename& source, const HostString& materialName,
-                            const HostString& textureName) const;
+    // file and sets `path` to the copy's path relative to the scene directory.  False, with
+    // the console naming both files, when the copy could not be written.
+    bool CopyTexture(const HostFilename& source, const HostString& materialName, const HostString& textureName,
+                     std::string& path) const;
 
-    // The material of a tag that is not a blend (the medium first for the transparent types).
-    void WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent, bool preview) const;
+    // The material of a tag that is not a blend (the medium first for the transparent types);
+    // false when a copy of one of its textures could not be written.
+    bool WriteSingleMaterial(const ParamContainer& data, int32_t materialType, TiXmlElement& parent, bool preview) const;
 
     MaterialTarget target_;
     // Blend tags whose components are being exported; a component that leads back to one of

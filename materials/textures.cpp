@@ -41,30 +41,34 @@ HostFilename TextureFile(const HostDocument* document, const HostChannel& found)
 
 }  // namespace
 
-std::string MaterialWriter::CopyTexture(const HostFilename& source, const HostString& materialName,
-                                        const HostString& textureName) const {
+bool MaterialWriter::CopyTexture(const HostFilename& source, const HostString& materialName,
+                                 const HostString& textureName, std::string& path) const {
     Host& host = TheHost();
     const HostFilename folderName("textures." + target_.sceneBaseName.Str());
     const HostFilename copyName(OneFileName(materialName.Str() + "." + HostFilename(textureName).GetFile().Str()));
     const HostFilename folder = target_.sceneDirectory + folderName;
     const HostFilename copy = folder + copyName;
+    path = (folderName + copyName).Str();
     if (!host.FileExists(folder, true)) host.CreateDirectory(folder);
     if (!host.CopyFile(source, copy, true)) {
         host.Print("Failed to copy texture from: " + source.GetString() + " to: " + copy.GetString());
+        return false;
     }
-    return (folderName + copyName).Str();
+    return true;
 }
 
-void MaterialWriter::WriteTextureElement(HostMaterial* material, int32_t channelNumber, const char* element,
+bool MaterialWriter::WriteTextureElement(HostMaterial* material, int32_t channelNumber, const char* element,
                                          const std::vector<std::pair<const char*, HostString>>& values,
                                          TiXmlElement& parent) const {
     const HostChannel* found = material ? material->GetChannel(channelNumber) : nullptr;
-    if (!found) return;
+    if (!found) return true;
     const HostFilename file = TextureFile(target_.document, *found);
-    if (file.IsEmpty()) return;
+    if (file.IsEmpty()) return true;
     std::string path;
+    bool written = true;
     if (target_.networkRender) {
-        path = CopyTexture(file, material->GetName(), found->Data().Get<HostString>(host_param::kChannelTexture));
+        written = CopyTexture(file, material->GetName(), found->Data().Get<HostString>(host_param::kChannelTexture),
+                              path);
     } else {
         path = RelativePath(target_.sceneDirectory.Str(), file.Str()).value_or(file.Str());
     }
@@ -72,32 +76,34 @@ void MaterialWriter::WriteTextureElement(HostMaterial* material, int32_t channel
     AppendKey(texture, "uv_set", "default");
     AppendKey(texture, "path", path);
     for (const auto& [key, text] : values) AppendKey(texture, key, text);
+    return written;
 }
 
-void MaterialWriter::WriteAlbedoTexture(const ParamContainer& tagData, HostMaterial* material,
+bool MaterialWriter::WriteAlbedoTexture(const ParamContainer& tagData, HostMaterial* material,
                                         TiXmlElement& parent) const {
-    WriteTextureElement(material, channel::kAlbedo, "albedo_texture",
-                        {{"exponent", Number(tagData, kAlbedoTextureGamma)}}, parent);
+    return WriteTextureElement(material, channel::kAlbedo, "albedo_texture",
+                               {{"exponent", Number(tagData, kAlbedoTextureGamma)}}, parent);
 }
 
-void MaterialWriter::WriteBumpMap(const ParamContainer& tagData, HostMaterial* material,
+bool MaterialWriter::WriteBumpMap(const ParamContainer& tagData, HostMaterial* material,
                                   TiXmlElement& parent) const {
-    WriteTextureElement(material, channel::kBump, "bump_map",
-                        MapValues(tagData, kBumpA, kBumpB, kBumpC, kBumpExponent), parent);
+    return WriteTextureElement(material, channel::kBump, "bump_map",
+                               MapValues(tagData, kBumpA, kBumpB, kBumpC, kBumpExponent), parent);
 }
 
-void MaterialWriter::WriteExponentMap(const ParamContainer& tagData, HostMaterial* material,
+bool MaterialWriter::WriteExponentMap(const ParamContainer& tagData, HostMaterial* material,
                                       TiXmlElement& parent) const {
-    WriteTextureElement(material, channel::kExponentMap, "exponent_map",
-                        MapValues(tagData, kExponentMapA, kExponentMapB, kExponentMapC, kExponentMapExponent), parent);
+    return WriteTextureElement(
+        material, channel::kExponentMap, "exponent_map",
+        MapValues(tagData, kExponentMapA, kExponentMapB, kExponentMapC, kExponentMapExponent), parent);
 }
 
-void MaterialWriter::WriteBlendMap(const ParamContainer& /*tagData*/, HostMaterial* material,
+bool MaterialWriter::WriteBlendMap(const ParamContainer& /*tagData*/, HostMaterial* material,
                                    TiXmlElement& parent) const {
-    WriteTextureElement(material, channel::kBlendMap, "blend_map", {{"exponent", "1"}}, parent);
+    return WriteTextureElement(material, channel::kBlendMap, "blend_map", {{"exponent", "1"}}, parent);
 }
 
-void MaterialWriter::WriteLightTexture(const ParamContainer& /*tagData*/, HostMaterial* material,
+bool MaterialWriter::WriteLightTexture(const ParamContainer& /*tagData*/, HostMaterial* material,
                                        TiXmlElement& parent) const {
-    WriteTextureElement(material, channel::kAlbedo, "texture", {{"exponent", "2.2"}}, parent);
+    return WriteTextureElement(material, channel::kAlbedo, "texture", {{"exponent", "2.2"}}, parent);
 }

@@ -1,12 +1,35 @@
 #include "headless/host/host.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <string>
+#include <system_error>
 #include <thread>
 
 #include "headless/resources/bitmap.h"
 
 namespace headless {
+
+namespace {
+
+// Why a picture file did not load: the system's reason when it cannot be read, else what
+// the bitmap loader refuses (it tells no more than that).
+std::string UnloadableReason(const std::string& nativePath) {
+    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::generic_category().message(errno);
+    char byte = 0;
+    const ssize_t got = ::read(fd, &byte, 1);
+    const int error = errno;
+    ::close(fd);
+    if (got < 0) return std::generic_category().message(error);
+    return "not a TIFF or PNG picture that loads (another kind of file, damaged or too large)";
+}
+
+}  // namespace
 
 HeadlessHost::HeadlessHost() : ui_(&resources_) {
     record_.version = kHostInterfaceVersion;
@@ -102,9 +125,26 @@ HostFilename HeadlessHost::GenerateTexturePath(const HostDocument& document, con
 }
 
 std::unique_ptr<HostBitmap> HeadlessHost::LoadBitmap(const HostFilename& name) {
-    auto native = files_.ToNative(name);
-    if (!native) return nullptr;
-    return LoadBitmapFile(*native);
+    const auto native = files_.ToNative(name);
+    std::unique_ptr<HostBitmap> bitmap;
+    if (native) bitmap = LoadBitmapFile(*native);
+    if (!bitmap && registering_) {
+        const std::string reason = native ? UnloadableReason(*native) : "no drive of this machine holds it";
+        registrationProblems_.push_back((native ? *native : name.Str()) + ": cannot read the icon: " + reason);
+    }
+    return bitmap;
+}
+
+void HeadlessHost::BeginRegistration() {
+    registrationProblems_.clear();
+    registering_ = true;
+}
+
+bool HeadlessHost::KnowsDescription(int32_t id, const HostString& description) {
+    if (resources_.DescriptionByName(description.Str())) return true;
+    registrationProblems_.push_back("the module's resources hold no description \"" + description.Str() +
+                                    "\" (class " + std::to_string(id) + " is not registered)");
+    return false;
 }
 
 bool HeadlessHost::FileSelect(FileSelectMode mode, const HostString& title, HostFilename& chosen) {
@@ -172,7 +212,7 @@ bool HeadlessHost::RegisterCommandPlugin(int32_t id, const HostString& name, int
 
 bool HeadlessHost::RegisterTagPlugin(int32_t id, const HostString& name, int32_t flags, TagAllocator allocator,
                                      const HostString& description, const HostBitmap* icon, int32_t /*reserved*/) {
-    if (!resources_.DescriptionByName(description.Str())) return false;
+    if (!KnowsDescription(id, description)) return false;
     PluginEntry entry;
     entry.kind = PluginKind::kTag;
     entry.id = id;
@@ -187,7 +227,7 @@ bool HeadlessHost::RegisterTagPlugin(int32_t id, const HostString& name, int32_t
 bool HeadlessHost::RegisterObjectPlugin(int32_t id, const HostString& name, int32_t flags, ObjectAllocator allocator,
                                         const HostString& description, const HostBitmap* icon,
                                         const HostBitmap* smallIcon, int32_t /*reserved*/) {
-    if (!resources_.DescriptionByName(description.Str())) return false;
+    if (!KnowsDescription(id, description)) return false;
     PluginEntry entry;
     entry.kind = PluginKind::kObject;
     entry.id = id;

@@ -85,6 +85,15 @@ public:
     void SetDocument(std::unique_ptr<HlDocument> document) { document_ = std::move(document); }
 
     const std::vector<std::string>& Console() const { return console_; }
+    // What kept the module's classes from registering, one line each: an icon that did not
+    // load during a registration ("PATH: cannot read the icon: REASON", PATH of this machine)
+    // and a description that the resources do not hold.
+    const std::vector<std::string>& RegistrationProblems() const { return registrationProblems_; }
+    // The module registers its classes between these calls (its start-up); Begin forgets the
+    // problems of an earlier registration.  An icon that fails to load outside them is some
+    // other picture of the module's and is not recorded.
+    void BeginRegistration();
+    void EndRegistration() { registering_ = false; }
     const std::vector<StatusEvent>& Status() const { return status_; }
     void ClearRecords();
     // Called for every console line as it is printed (the command line echoes them).
@@ -96,6 +105,9 @@ public:
     int64_t LiveHostBlocks() const { return liveBlocks_; }
 
 private:
+    // Whether the resources hold the description that class `id` names; a problem when not.
+    bool KnowsDescription(int32_t id, const HostString& description);
+
     HostInterfaceRecord record_;
     FileSystem files_;
     Resources resources_;
@@ -104,6 +116,8 @@ private:
     std::unique_ptr<HlDocument> document_;
     std::vector<std::string> console_;
     std::vector<StatusEvent> status_;
+    std::vector<std::string> registrationProblems_;
+    bool registering_ = false;
     std::function<void(const std::string&)> consoleSink_;
     std::function<void(const StatusEvent&)> statusSink_;
     std::function<int64_t()> fakeTimer_;

@@ -70,7 +70,9 @@ bool LoadedModule::Load(HeadlessHost& host, const std::string& pluginFolder, std
         Unload();
         return false;
     }
+    host.BeginRegistration();
     startResult_ = entry_(2, nullptr, nullptr, nullptr);
+    host.EndRegistration();
     return true;
 }
 

@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing_support::ReadText;
 
-using TextureWriter = void (MaterialWriter::*)(const ParamContainer&, HostMaterial*, TiXmlElement&) const;
+using TextureWriter = bool (MaterialWriter::*)(const ParamContainer&, HostMaterial*, TiXmlElement&) const;
 
 class MaterialTexture : public testing_support::ModuleTest {
 protected:
