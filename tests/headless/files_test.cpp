@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -206,8 +207,43 @@ TEST_F(HeadlessFilesTest, FailedWriteKeepsTargetAndRemovesTemporary) {
     EXPECT_FALSE(wrote);
     EXPECT_FALSE(file->Write(std::string("more")));
     EXPECT_FALSE(file->Close());
+    EXPECT_EQ(files_.Writes().Since(0).back().error, std::strerror(EFBIG));
     EXPECT_EQ(ReadNative(Native("big.bin")), "old");
     EXPECT_EQ(Entries(dir_.Path()), std::vector<std::string>{"big.bin"});
+}
+
+TEST_F(HeadlessFilesTest, WriteLogKeepsEveryOutcomeWithTheSystemsReason) {
+    fs::create_directory(Native("sub"));
+    auto written = files_.Open(Host("a.txt"), FileMode::kWrite);
+    ASSERT_TRUE(written && written->Write(std::string("a")) && written->Close());
+    EXPECT_EQ(files_.Open(Host("missing/x.txt"), FileMode::kWrite), nullptr);
+    EXPECT_EQ(files_.Open(Host("sub"), FileMode::kWrite), nullptr);
+    files_.Open(Host("dropped.txt"), FileMode::kWrite).reset();
+    const size_t mark = files_.Writes().Size();
+    ASSERT_TRUE(files_.Copy(Host("a.txt"), Host("b.txt"), false));
+
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {Native("a.txt"), ""},
+        {Native("missing/x.txt"), std::strerror(ENOENT)},
+        {Native("sub"), std::strerror(EISDIR)},
+        {Native("dropped.txt"), std::strerror(ECANCELED)},
+        {Native("b.txt"), ""}};
+    std::vector<std::pair<std::string, std::string>> logged;
+    for (const WriteOutcome& outcome : files_.Writes().Since(0)) logged.emplace_back(outcome.path, outcome.error);
+    EXPECT_EQ(logged, expected);
+    EXPECT_EQ(files_.Writes().Since(mark).size(), 1u);
+}
+
+TEST_F(HeadlessFilesTest, NativeFilesAreWrittenBesideAndNeverThroughALink) {
+    WriteNative(Native("victim"), "keep");
+    fs::create_symlink(Native("victim"), Native("out.json.tmp"));
+    std::string error;
+    ASSERT_TRUE(WriteNativeFile(Native("out.json"), "new", error)) << error;
+    EXPECT_EQ(ReadNative(Native("out.json")), "new");
+    EXPECT_EQ(ReadNative(Native("victim")), "keep");
+    EXPECT_FALSE(WriteNativeFile(Native("none/out.json"), "new", error));
+    EXPECT_EQ(error, std::strerror(ENOENT));
+    EXPECT_EQ(Entries(dir_.Path()), (std::vector<std::string>{"out.json", "out.json.tmp", "victim"}));
 }
 
 TEST_F(HeadlessFilesTest, DirectoryRemovedBeforeCloseFails) {
