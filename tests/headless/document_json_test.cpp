@@ -1,10 +1,13 @@
 // Loading and saving documents as JSON: what a document holds after loading, the exact error
 // messages, the limits, and that saving gives text that loads back to the same document.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cfloat>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -607,8 +610,26 @@ TEST(DocumentJsonFile, ReadsFileAndNamesDocumentAfterIt) {
 
     EXPECT_FALSE(LoadDocumentFile("/nonexistent/room.json", files, nullptr, error));
     EXPECT_EQ(error.message, "/nonexistent/room.json: cannot read file: No such file or directory");
-    EXPECT_FALSE(LoadDocumentFile(VEXLOR_SOURCE_DIR, files, nullptr, error));
-    EXPECT_EQ(error.message, std::string(VEXLOR_SOURCE_DIR) + ": cannot read file: Is a directory");
+}
+
+// Only regular files within the limit are read: a device or a FIFO may give bytes without end
+// (or none until a writer comes), and a huge file would use up the memory.
+TEST(DocumentJsonFile, RefusesOtherFilesAndFilesOverTheLimit) {
+    std::string dir = (std::filesystem::temp_directory_path() / "vexlor-document-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    const std::string fifo = dir + "/fifo.json", large = dir + "/large.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(large).close();
+    std::filesystem::resize_file(large, kMaxDocumentBytes + 1);  // sparse: no room taken on the disk
+    FileSystem files;
+    LoadError error;
+    for (const std::string& path : {std::string(VEXLOR_SOURCE_DIR), std::string("/dev/null"), fifo}) {
+        EXPECT_FALSE(LoadDocumentFile(path, files, nullptr, error)) << path;
+        EXPECT_EQ(error.message, path + ": cannot read file: not a regular file");
+    }
+    EXPECT_FALSE(LoadDocumentFile(large, files, nullptr, error));
+    EXPECT_EQ(error.message, large + ": cannot read file: 1073741825 bytes is more than the limit of 1073741824 bytes");
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
