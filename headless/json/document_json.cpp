@@ -44,7 +44,7 @@ public:
             if (fps <= 0) Fail(*v, "must be greater than 0, got " + std::to_string(fps));
             document_->SetFps(fps);
         }
-        if (const json* v = Find(root, "frame")) document_->SetTime(ReadNumber(*v) / document_->GetFps());
+        if (const json* v = Find(root, "frame")) document_->SetTime(ReadFrame(*v) / document_->GetFps());
         if (const json* v = Find(root, "render"))
             ReadParams(*v, host_type::kRenderData, document_->GetActiveRenderData(), nullptr);
         if (const json* v = Find(root, "materials")) {
@@ -329,7 +329,7 @@ private:
             ExpectArray(*list);
             for (const json& key : *list) {
                 ExpectSize(key, 2, "[frame, [x, y, z]]");
-                lists[t]->push_back({ReadNumber(key[0]), t == 1 ? ReadAngles(key[1]) : ReadVector(key[1])});
+                lists[t]->push_back({ReadFrame(key[0]), t == 1 ? ReadAngles(key[1]) : ReadVector(key[1])});
             }
             std::stable_sort(lists[t]->begin(), lists[t]->end(),
                              [](const TrackKey& a, const TrackKey& b) { return a.frame < b.frame; });

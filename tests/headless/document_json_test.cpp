@@ -320,6 +320,15 @@ TEST(DocumentJsonErrors, ContentErrorsNameKeyPath) {
         {R"({"fps": 0})", "bad.json: fps: must be greater than 0, got 0"},
         {R"({"fps": 2.5})", "bad.json: fps: expected a whole number, got 2.5"},
         {R"({"fps": 3000000000})", "bad.json: fps: 3000000000 is out of range for a 32-bit integer"},
+        {R"({"frame": 3e9})",
+         "bad.json: frame: 3000000000.0 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
+        {R"({"frame": -1e300})",
+         "bad.json: frame: -1e+300 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
+        {R"({"frame": 2147483647.5})",
+         "bad.json: frame: 2147483647.5 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
+        {R"({"objects": [{"type": "null", "tracks": {"scale": [[0, [1, 1, 1]], [-2147483649, [1, 1, 1]]]}}]})",
+         "bad.json: objects[0].tracks.scale[1][0]: -2147483649 is out of range for a frame (frames run from "
+         "-2147483648 to 2147483647)"},
         {R"({"objects": {}})", "bad.json: objects: expected an array, got an object"},
         {R"({"objects": [{"name": "a"}]})", "bad.json: objects[0]: missing key \"type\""},
         {R"({"objects": [{"type": "polygn"}]})", "bad.json: objects[0].type: unknown object type \"polygn\""},
@@ -458,6 +467,18 @@ TEST(DocumentJsonLimits, RefusesDeepNestingBeforeParsing) {
     EXPECT_EQ(error, "bad.json: objects[0]: expected an object, got an array of 1 element");
     EXPECT_FALSE(Load(std::string(100000, '{'), &error));
     EXPECT_EQ(error, "bad.json:1:2001: nesting deeper than 2000 levels");
+}
+
+// Frames may take any value of the 32-bit range, both ends included (the errors beyond it are
+// among the content errors).
+TEST(DocumentJsonLimits, FramesSpanThe32BitRange) {
+    std::string error;
+    auto doc = Load(R"({"fps": 7, "frame": 2147483647,
+                        "objects": [{"type": "null", "tracks": {"position": [[-2147483648, [0, 0, 0]]]}}]})",
+                    &error);
+    ASSERT_TRUE(doc) << error;
+    EXPECT_EQ(doc->GetTime(), 2147483647.0 / 7);
+    EXPECT_EQ(PreOrder(*doc).at(0)->GetTracks().position.at(0).frame, -2147483648.0);
 }
 
 std::string ObjectChain(int depth) {
