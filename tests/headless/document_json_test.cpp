@@ -297,6 +297,7 @@ void ExpectErrors(const std::vector<ErrorCase>& cases, const PluginRegistry* reg
 }
 
 TEST(DocumentJsonErrors, SyntaxErrorsNameLineAndColumn) {
+    using namespace std::string_literals;
     ExpectErrors({
         {"", "bad.json:1:1: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
         {"hello", "bad.json:1:1: syntax error while parsing value - invalid literal; last read: 'h'"},
@@ -309,6 +310,9 @@ TEST(DocumentJsonErrors, SyntaxErrorsNameLineAndColumn) {
         {"{\"fps\": 30,\n  \"fps\": 31}", "bad.json:2:3: duplicate key \"fps\""},
         {"{\"objects\": [{\"type\": \"null\", \"na\\\"me\": 1, \"na\\\"me\": 2}]}",
          "bad.json:1:44: duplicate key \"na\\\"me\""},
+        // The parser would stop at a NUL byte; any one is refused, before the text is parsed.
+        {"{\"fps\": 30}\n\0garbage"s, "bad.json:2:1: NUL byte in the text"},
+        {"{\"fps\": 30,\0 \"frame\": 1}"s, "bad.json:1:12: NUL byte in the text"},
     });
 }
 
