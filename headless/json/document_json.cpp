@@ -9,19 +9,14 @@
 #include "headless/json/json_text.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <initializer_list>
 #include <unordered_map>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "headless/files/files.h"
 #include "headless/host/registry.h"
 
 namespace headless {
@@ -49,7 +44,7 @@ public:
             if (fps <= 0) Fail(*v, "must be greater than 0, got " + std::to_string(fps));
             document_->SetFps(fps);
         }
-        if (const json* v = Find(root, "frame")) document_->SetTime(ReadNumber(*v) / document_->GetFps());
+        if (const json* v = Find(root, "frame")) document_->SetTime(ReadFrame(*v) / document_->GetFps());
         if (const json* v = Find(root, "render"))
             ReadParams(*v, host_type::kRenderData, document_->GetActiveRenderData(), nullptr);
         if (const json* v = Find(root, "materials")) {
@@ -334,7 +329,7 @@ private:
             ExpectArray(*list);
             for (const json& key : *list) {
                 ExpectSize(key, 2, "[frame, [x, y, z]]");
-                lists[t]->push_back({ReadNumber(key[0]), t == 1 ? ReadAngles(key[1]) : ReadVector(key[1])});
+                lists[t]->push_back({ReadFrame(key[0]), t == 1 ? ReadAngles(key[1]) : ReadVector(key[1])});
             }
             std::stable_sort(lists[t]->begin(), lists[t]->end(),
                              [](const TrackKey& a, const TrackKey& b) { return a.frame < b.frame; });
@@ -497,28 +492,6 @@ std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::str
         error.message = source + ": " + e.what();
     }
     return nullptr;
-}
-
-std::unique_ptr<HlDocument> LoadDocumentFile(const std::string& nativePath, const FileSystem& files,
-                                             const PluginRegistry* registry, LoadError& error) {
-    std::string text;
-    FILE* file = std::fopen(nativePath.c_str(), "rb");
-    int failure = file ? 0 : errno;
-    if (file) {
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-        if (std::ferror(file)) failure = errno ? errno : EIO;
-        std::fclose(file);
-    }
-    if (failure) {
-        error.message = nativePath + ": cannot read file: " + std::strerror(failure);
-        return nullptr;
-    }
-    std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(nativePath, ec);
-    HostFilename folder = files.ToHost(ec ? std::string() : absolute.parent_path().string());
-    return LoadDocument(text, nativePath, folder, registry, error);
 }
 
 }  // namespace headless

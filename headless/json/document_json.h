@@ -26,6 +26,11 @@ struct LoadError {
 std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::string& source,
                                          const HostFilename& folder, const PluginRegistry* registry,
                                          LoadError& error);
+// The largest document file LoadDocumentFile reads: 1 GiB.  A larger one is refused unread, so
+// a wrong path (a disk image, a log) cannot use up the memory.
+inline constexpr uint64_t kMaxDocumentBytes = 1073741824;
+// Reads a document from a regular file of at most kMaxDocumentBytes; folders, devices and
+// FIFOs are refused.  The document is named after the file and its path is the file's folder.
 std::unique_ptr<HlDocument> LoadDocumentFile(const std::string& nativePath, const FileSystem& files,
                                              const PluginRegistry* registry, LoadError& error);
 

@@ -106,6 +106,12 @@ int32_t ReadInt(const json& v) {
     if (!inRange) Fail(v, v.dump() + " is out of range for a 32-bit integer");
     return static_cast<int32_t>(value);
 }
+double ReadFrame(const json& v) {
+    double frame = ReadNumber(v);
+    if (!(frame >= INT32_MIN && frame <= INT32_MAX))
+        Fail(v, v.dump() + " is out of range for a frame (frames run from -2147483648 to 2147483647)");
+    return frame;
+}
 bool ReadBool(const json& v) {
     if (!v.is_boolean()) Fail(v, "expected true or false, got " + Describe(v));
     return v.get<bool>();

@@ -41,6 +41,8 @@ const json& Require(const json& object, const char* key);
 double ReadNumber(const json& v);
 float ReadReal(const json& v);  // a 32-bit real; out of range is an error
 int32_t ReadInt(const json& v);
+// A frame: any number from -2147483648 to 2147483647, the frames a document can be at.
+double ReadFrame(const json& v);
 bool ReadBool(const json& v);
 const std::string& ReadString(const json& v);
 Vector ReadVector(const json& v);

@@ -161,6 +161,12 @@ private:
 bool ParseJsonText(const std::string& text, const std::string& source, size_t maxNesting, json& root,
                    std::string& error) {
     root = json();
+    // The parser takes a NUL byte for the end of the text and would ignore what follows.
+    size_t nul = text.find('\0');
+    if (nul != std::string::npos) {
+        error = source + ":" + LineColumn(text, nul) + ": NUL byte in the text";
+        return false;
+    }
     RawScan scan = ScanRaw(text, maxNesting, std::string::npos);
     if (scan.tooDeep != std::string::npos) {
         error = source + ":" + LineColumn(text, scan.tooDeep) + ": nesting deeper than " +

@@ -12,9 +12,9 @@ namespace headless {
 std::string LineColumn(const std::string& text, size_t offset);
 // A text as a JSON string literal, for messages.
 std::string QuoteJson(const std::string& text);
-// Parses a JSON text.  Refuses, with "SOURCE:LINE:COLUMN: problem": nesting deeper than
-// maxNesting (checked before parsing: the parser recurses once per level), a key that occurs
-// twice in one object, and every syntax error.
+// Parses a JSON text.  Refuses, with "SOURCE:LINE:COLUMN: problem": a NUL byte anywhere and
+// nesting deeper than maxNesting (both checked before parsing: the parser stops at a NUL and
+// recurses once per level), a key that occurs twice in one object, and every syntax error.
 bool ParseJsonText(const std::string& text, const std::string& source, size_t maxNesting, nlohmann::json& out,
                    std::string& error);
 

@@ -1,10 +1,13 @@
 // Loading and saving documents as JSON: what a document holds after loading, the exact error
 // messages, the limits, and that saving gives text that loads back to the same document.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cfloat>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -294,6 +297,7 @@ void ExpectErrors(const std::vector<ErrorCase>& cases, const PluginRegistry* reg
 }
 
 TEST(DocumentJsonErrors, SyntaxErrorsNameLineAndColumn) {
+    using namespace std::string_literals;
     ExpectErrors({
         {"", "bad.json:1:1: syntax error while parsing value - unexpected end of input; expected '[', '{', or a literal"},
         {"hello", "bad.json:1:1: syntax error while parsing value - invalid literal; last read: 'h'"},
@@ -306,6 +310,9 @@ TEST(DocumentJsonErrors, SyntaxErrorsNameLineAndColumn) {
         {"{\"fps\": 30,\n  \"fps\": 31}", "bad.json:2:3: duplicate key \"fps\""},
         {"{\"objects\": [{\"type\": \"null\", \"na\\\"me\": 1, \"na\\\"me\": 2}]}",
          "bad.json:1:44: duplicate key \"na\\\"me\""},
+        // The parser would stop at a NUL byte; any one is refused, before the text is parsed.
+        {"{\"fps\": 30}\n\0garbage"s, "bad.json:2:1: NUL byte in the text"},
+        {"{\"fps\": 30,\0 \"frame\": 1}"s, "bad.json:1:12: NUL byte in the text"},
     });
 }
 
@@ -317,6 +324,13 @@ TEST(DocumentJsonErrors, ContentErrorsNameKeyPath) {
         {R"({"fps": 0})", "bad.json: fps: must be greater than 0, got 0"},
         {R"({"fps": 2.5})", "bad.json: fps: expected a whole number, got 2.5"},
         {R"({"fps": 3000000000})", "bad.json: fps: 3000000000 is out of range for a 32-bit integer"},
+        {R"({"frame": 3e9})",
+         "bad.json: frame: 3000000000.0 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
+        {R"({"frame": 2147483647.5})",
+         "bad.json: frame: 2147483647.5 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
+        {R"({"objects": [{"type": "null", "tracks": {"scale": [[0, [1, 1, 1]], [-2147483649, [1, 1, 1]]]}}]})",
+         "bad.json: objects[0].tracks.scale[1][0]: -2147483649 is out of range for a frame (frames run from "
+         "-2147483648 to 2147483647)"},
         {R"({"objects": {}})", "bad.json: objects: expected an array, got an object"},
         {R"({"objects": [{"name": "a"}]})", "bad.json: objects[0]: missing key \"type\""},
         {R"({"objects": [{"type": "polygn"}]})", "bad.json: objects[0].type: unknown object type \"polygn\""},
@@ -455,6 +469,13 @@ TEST(DocumentJsonLimits, RefusesDeepNestingBeforeParsing) {
     EXPECT_EQ(error, "bad.json: objects[0]: expected an object, got an array of 1 element");
     EXPECT_FALSE(Load(std::string(100000, '{'), &error));
     EXPECT_EQ(error, "bad.json:1:2001: nesting deeper than 2000 levels");
+}
+
+// Frames take the 32-bit range, both ends included; beyond it is a content error.
+TEST(DocumentJsonLimits, FramesSpanThe32BitRange) {
+    std::string error;
+    EXPECT_TRUE(Load(R"({"frame": 2147483647, "objects": [{"type": "null",
+                         "tracks": {"position": [[-2147483648, [0, 0, 0]]]}}]})", &error)) << error;
 }
 
 std::string ObjectChain(int depth) {
@@ -607,8 +628,25 @@ TEST(DocumentJsonFile, ReadsFileAndNamesDocumentAfterIt) {
 
     EXPECT_FALSE(LoadDocumentFile("/nonexistent/room.json", files, nullptr, error));
     EXPECT_EQ(error.message, "/nonexistent/room.json: cannot read file: No such file or directory");
-    EXPECT_FALSE(LoadDocumentFile(VEXLOR_SOURCE_DIR, files, nullptr, error));
-    EXPECT_EQ(error.message, std::string(VEXLOR_SOURCE_DIR) + ": cannot read file: Is a directory");
+}
+
+// A device or FIFO may give bytes without end (or none until a writer comes).
+TEST(DocumentJsonFile, RefusesOtherFilesAndFilesOverTheLimit) {
+    std::string dir = (std::filesystem::temp_directory_path() / "vexlor-document-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
+    const std::string fifo = dir + "/fifo.json", large = dir + "/large.json";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(large).close();
+    std::filesystem::resize_file(large, kMaxDocumentBytes + 1);  // sparse: no room taken on the disk
+    FileSystem files;
+    LoadError error;
+    for (const std::string& path : {std::string(VEXLOR_SOURCE_DIR), std::string("/dev/null"), fifo}) {
+        EXPECT_FALSE(LoadDocumentFile(path, files, nullptr, error)) << path;
+        EXPECT_EQ(error.message, path + ": cannot read file: not a regular file");
+    }
+    EXPECT_FALSE(LoadDocumentFile(large, files, nullptr, error));
+    EXPECT_EQ(error.message, large + ": cannot read file: 1073741825 bytes is more than the limit of 1073741824 bytes");
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
