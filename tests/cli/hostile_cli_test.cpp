@@ -76,6 +76,7 @@ TEST_F(HostileCli, RefusalsAndFailuresEndInAMessageAndAStatus) {
 
 TEST_F(HostileCli, BackslashesDoNotClimbOutOfTheFolder) {
     fs::copy(std::string(VEXLOR_SOURCE_DIR) + "/examples/materials.json", root_ / "work" / "materials.json");
+    fs::remove(root_.parent_path() / "lib.ovm");
     for (const std::string& arguments :
          {std::string("export room.json -o 'x\\..\\..\\escape.ovs' --renderer r"),
           std::string("export-ovm materials.json --object 'Paper Panel' -o 'a\\..\\..\\..\\lib.ovm'")}) {
