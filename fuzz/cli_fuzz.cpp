@@ -4,6 +4,7 @@
 // folder on purpose are left out: a "/", a ".." without a backslash, and the options that
 // choose the plug-ins folder or run programs.  After each run the folders around the scratch
 // folder, and the root folder, must hold what they held before.
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,8 +45,15 @@ struct Sandbox {
         fs::copy(fs::path(VEXLOR_SOURCE_DIR) / "examples" / "room.json", scratch / "room.json");
         fs::copy(fs::path(VEXLOR_SOURCE_DIR) / "examples" / "materials.json", scratch / "materials.json");
         std::ofstream(scratch / "ui.json") << "[{\"question\": true}, {\"file\": null}]";
-        fs::current_path(scratch);
         root = Listing("/");
+        // The module stays mapped when the host unloads it: its coverage counters are
+        // registered with the fuzzer, which clears them before every run.
+        if (!::dlopen((scratch / "plugins" / "vexlor.so").c_str(), RTLD_NOW | RTLD_NODELETE)) __builtin_trap();
+    }
+
+    ~Sandbox() {
+        std::error_code ec;
+        fs::remove_all(top, ec);
     }
 
     // Removes what the last run left in the scratch folder.
@@ -88,7 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::ostringstream ignored;
     std::streambuf* out = std::cout.rdbuf(ignored.rdbuf());
     std::streambuf* err = std::cerr.rdbuf(ignored.rdbuf());
+    // Relative paths are taken from the scratch folder; the fuzzer's own are not.
+    const fs::path home = fs::current_path();
+    fs::current_path(sandbox.scratch);
     const int status = cli::RunCommandLine(static_cast<int>(argv.size()), argv.data());
+    fs::current_path(home);
     std::cout.rdbuf(out);
     std::cerr.rdbuf(err);
 
