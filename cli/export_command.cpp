@@ -12,9 +12,6 @@ using json = nlohmann::json;
 
 namespace {
 
-constexpr int32_t kExportCommand = 1021741;
-constexpr int32_t kExportDialog = 10016;
-
 bool ParseFrames(const std::string& text, int32_t& first, int32_t& last) {
     const size_t colon = text.find(':');
     if (colon == std::string::npos) return false;
@@ -122,4 +119,5 @@ int RunExport(Session& session, const ExportArguments& a) {
     }
     return kExitOk;
 }
+
 }  // namespace cli

@@ -18,8 +18,6 @@ using json = nlohmann::json;
 namespace {
 
 constexpr int32_t kAboutCommand = 1020894;
-constexpr int32_t kExportCommand = 1021741;
-constexpr int32_t kExportDialog = 10016;
 constexpr int32_t kPreviewDialog = 10017;
 constexpr int32_t kConvertCommand = 1021852;
 constexpr int32_t kMaterialHelperTag = 1020893;

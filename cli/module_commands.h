@@ -2,6 +2,7 @@
 // export is in export_command.cpp).
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,10 @@
 #include "cli/session.h"
 
 namespace cli {
+
+// The module's "Export and Run" command and its export dialog (a dialog resource).
+inline constexpr int32_t kExportCommand = 1021741;
+inline constexpr int32_t kExportDialog = 10016;
 
 struct ExportArguments {
     std::string document;

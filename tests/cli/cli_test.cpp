@@ -21,13 +21,8 @@ using Result = testing_support::CommandResult;
 class CliTest : public testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("vexlor-cli-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(root_);
-        fs::create_directories(root_);
-        fs::copy(VEXLOR_PLUGIN_DIR, root_ / "plugins", fs::copy_options::recursive);
-        fs::remove(root_ / "plugins" / "vexlor.cfg");
-        fs::remove(root_ / "plugins" / "run.cmd");
+        root_ = testing_support::TestFolder("vexlor-cli-");
+        testing_support::CopyPluginsFolder(root_ / "plugins");
     }
     void TearDown() override { fs::remove_all(root_); }
 

@@ -22,13 +22,9 @@ using testing_support::ReadText;
 class HostileCli : public testing::Test {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("vexlor-hostile-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(root_);
+        root_ = testing_support::TestFolder("vexlor-hostile-");
         fs::create_directories(root_ / "work");
-        fs::copy(VEXLOR_PLUGIN_DIR, root_ / "plugins", fs::copy_options::recursive);
-        fs::remove(root_ / "plugins" / "vexlor.cfg");
-        fs::remove(root_ / "plugins" / "run.cmd");
+        testing_support::CopyPluginsFolder(root_ / "plugins");
         fs::copy(std::string(VEXLOR_SOURCE_DIR) + "/examples/room.json", root_ / "work" / "room.json");
     }
     void TearDown() override {
@@ -61,7 +57,6 @@ TEST_F(HostileCli, RefusalsAndFailuresEndInAMessageAndAStatus) {
         {"renderer r", 1, "vexlor.cfg: not written: Is a directory"},
         {"info /dev/zero", 2, "/dev/zero"},
         {"--ui room.json export room.json -o x.ovs", 2, "--ui cannot be used with export"},
-        {"export room.json -o 'x\\..\\..\\escape.ovs' --renderer r", 2, "holds a backslash"},
         {"convert-materials room.json -o " + longName + ".json", 0, "Wrote "},
     };
     for (const Case& c : cases) {
@@ -70,8 +65,6 @@ TEST_F(HostileCli, RefusalsAndFailuresEndInAMessageAndAStatus) {
         EXPECT_TRUE(Says(r, c.says)) << c.arguments << "\n" << r.output;
     }
     EXPECT_TRUE(fs::is_regular_file(root_ / "work" / (longName + ".json")));
-    EXPECT_FALSE(fs::exists(root_ / "escape_frame0.ovs"));
-    EXPECT_FALSE(fs::exists(root_ / "models.escape"));
 }
 
 TEST_F(HostileCli, BackslashesDoNotClimbOutOfTheFolder) {
@@ -82,6 +75,7 @@ TEST_F(HostileCli, BackslashesDoNotClimbOutOfTheFolder) {
           std::string("export-ovm materials.json --object 'Paper Panel' -o 'a\\..\\..\\..\\lib.ovm'")}) {
         const Result r = Run(arguments);
         EXPECT_EQ(r.status, 2) << arguments << "\n" << r.output;
+        EXPECT_TRUE(Says(r, "holds a backslash")) << r.output;
     }
     for (const auto& entry : fs::directory_iterator(root_)) {
         EXPECT_TRUE(entry.path().filename() == "work" || entry.path().filename() == "plugins") << entry.path();

@@ -1,5 +1,6 @@
 #include "tests/support/command_support.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -16,6 +17,21 @@ CommandResult RunCommand(const std::string& command) {
     const int raw = pclose(pipe);
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return result;
+}
+
+std::filesystem::path TestFolder(const std::string& prefix) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        (prefix + testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+void CopyPluginsFolder(const std::filesystem::path& to) {
+    std::filesystem::copy(VEXLOR_PLUGIN_DIR, to, std::filesystem::copy_options::recursive);
+    std::filesystem::remove(to / "vexlor.cfg");
+    std::filesystem::remove(to / "run.cmd");
 }
 
 std::string HostPathOf(const std::filesystem::path& path) {

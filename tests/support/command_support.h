@@ -14,6 +14,12 @@ struct CommandResult {
 // Runs a shell command and collects its output.
 CommandResult RunCommand(const std::string& command);
 
+// A fresh empty folder under the system's temporary folder, named by the prefix and the test
+// that runs.
+std::filesystem::path TestFolder(const std::string& prefix);
+// Copies the built plug-ins folder to `to`, without a stored renderer location or run script.
+void CopyPluginsFolder(const std::filesystem::path& to);
+
 // A path of this machine as the host names it: "Z:" and backslashes.
 std::string HostPathOf(const std::filesystem::path& path);
 
