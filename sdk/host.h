@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "sdk/bitmap.h"
 #include "sdk/container.h"
@@ -40,6 +41,10 @@ public:
     virtual bool DeleteFile(const HostFilename& name) = 0;
     virtual bool CopyFile(const HostFilename& from, const HostFilename& to, bool overwrite) = 0;
     virtual bool CreateDirectory(const HostFilename& name) = 0;
+    // Makes every batch file closed so far (FileMode::kWriteBatch) safe on the disk, in one
+    // step, and moves each into its target's place.  False when any could not take its place
+    // (its target is then unchanged); `failed` names them.
+    virtual bool CommitFiles(std::vector<HostFilename>& failed) = 0;
     // Opens the file with the system (command scripts run).
     virtual bool ExecuteFile(const HostFilename& name) = 0;
     // Locates a texture by name: the document's folder and its "tex" folder, then the

@@ -89,5 +89,8 @@ inline constexpr int32_t kHandles = 2;
 // File dialog modes.
 enum class FileSelectMode { kLoad, kSave, kDirectory };
 
-// Open modes of the host's file facility.
-enum class FileMode { kRead, kWrite };
+// Open modes of the host's file facility.  kWriteBatch writes like kWrite, whole or not at
+// all, but Close only finishes the file: it takes its target's place at the next
+// Host::CommitFiles, together with every other batch file, so that a frame of many files waits
+// for the disk once instead of once per file.
+enum class FileMode { kRead, kWrite, kWriteBatch };

@@ -168,7 +168,10 @@ private:
 class AtomicWriteFile final : public HostFile {
 public:
     // Null (with the outcome logged and `error` set) when the temporary file cannot be made.
-    static std::unique_ptr<AtomicWriteFile> Create(const std::string& target, WriteLog* log, std::string& error) {
+    // With a batch, Close only finishes the temporary file and hands it to the batch, which
+    // moves it into place when it is committed.
+    static std::unique_ptr<AtomicWriteFile> Create(const std::string& target, WriteLog* log, std::string& error,
+                                                   FileBatch* batch = nullptr) {
         auto fail = [&](int code) {
             error = std::strerror(code);
             if (log) log->Add({target, error});
@@ -190,7 +193,7 @@ public:
             if (fd < 0 && errno == EEXIST) continue;
             if (fd < 0) return fail(errno);
             if (exists) ::fchmod(fd, info.st_mode & 07777);  // the replacement keeps the target's mode
-            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd, log));
+            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd, log, batch));
         }
         return fail(EEXIST);
     }
@@ -220,6 +223,16 @@ public:
 
     bool Close() override {
         if (fd_ < 0) return false;
+        if (batch_ && !failure_) {
+            if (::close(fd_) != 0) failure_ = errno;
+            fd_ = -1;
+            if (failure_) {
+                Finish(failure_);
+                return false;
+            }
+            batch_->Add(temp_, target_);
+            return true;
+        }
         if (!failure_ && ::fsync(fd_) != 0) failure_ = errno;
         if (::close(fd_) != 0 && !failure_) failure_ = errno;
         fd_ = -1;
@@ -237,8 +250,8 @@ public:
     std::string Error() const { return failure_ ? std::strerror(failure_) : std::string(); }
 
 private:
-    AtomicWriteFile(std::string target, std::string temp, int fd, WriteLog* log)
-        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd), log_(log) {}
+    AtomicWriteFile(std::string target, std::string temp, int fd, WriteLog* log, FileBatch* batch)
+        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd), log_(log), batch_(batch) {}
 
     // Drops the temporary file and logs why the target was not written.
     void Finish(int reason) {
@@ -261,6 +274,7 @@ private:
     std::string target_, temp_;
     int fd_;
     WriteLog* log_;
+    FileBatch* batch_;
     int failure_ = 0;
 };
 
@@ -359,14 +373,22 @@ HostFilename FileSystem::ToHost(const std::string& nativePath) const {
 std::unique_ptr<HostFile> FileSystem::Open(const HostFilename& name, FileMode mode) {
     auto native = ToNative(name);
     if (!native) return nullptr;
-    if (mode == FileMode::kWrite) {
+    if (mode == FileMode::kWrite || mode == FileMode::kWriteBatch) {
         std::string error;
-        return AtomicWriteFile::Create(*native, writes_.get(), error);
+        return AtomicWriteFile::Create(*native, writes_.get(), error,
+                                       mode == FileMode::kWriteBatch ? batch_.get() : nullptr);
     }
     if (!IsRegularFile(*native)) return nullptr;
     int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<ReadFile>(fd);
+}
+
+bool FileSystem::CommitBatch(std::vector<HostFilename>& failed) {
+    std::vector<std::string> targets;
+    const bool all = batch_->Commit(targets);
+    for (const std::string& target : targets) failed.push_back(ToHost(target));
+    return all;
 }
 
 bool FileSystem::Exists(const HostFilename& name, bool isDirectory) const {

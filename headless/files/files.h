@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "headless/files/file_batch.h"
 #include "sdk/file.h"
 #include "sdk/filename.h"
 #include "sdk/types.h"
@@ -61,7 +62,12 @@ public:
     // Writing goes to a hidden file beside the target (".vxtmp-PID-N"), which Close
     // moves over the target; null when the folder does not exist or the name is a folder.
     // Every file opened for writing ends in the write log: written, or not with the reason.
+    // A file opened with FileMode::kWriteBatch takes its place only at CommitBatch.
     std::unique_ptr<HostFile> Open(const HostFilename& name, FileMode mode);
+    // Moves every finished batch file into place after one sync per file system; false when
+    // any could not take its place (`failed` gets the host path of each).  Batch files never
+    // committed are discarded when the file facility goes.
+    bool CommitBatch(std::vector<HostFilename>& failed);
     const WriteLog& Writes() const { return *writes_; }
     bool Exists(const HostFilename& name, bool isDirectory) const;
     bool Delete(const HostFilename& name);
@@ -87,6 +93,7 @@ public:
 
 private:
     std::unique_ptr<WriteLog> writes_ = std::make_unique<WriteLog>();
+    std::unique_ptr<FileBatch> batch_ = std::make_unique<FileBatch>(writes_.get());  // after the log it writes to
     std::map<char, std::string> drives_;
     std::vector<std::string> executeHandler_;
     std::vector<HostFilename> executed_;

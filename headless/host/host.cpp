@@ -79,7 +79,8 @@ int64_t HeadlessHost::GetTimer() {
 }
 
 int32_t HeadlessHost::GetCpuCount() {
-    unsigned count = std::thread::hardware_concurrency();
+    // Asked once per mesh: the system is asked once (it reads a file each time).
+    static const unsigned count = std::thread::hardware_concurrency();
     return count == 0 ? 1 : static_cast<int32_t>(count);
 }
 
@@ -112,6 +113,7 @@ bool HeadlessHost::CopyFile(const HostFilename& from, const HostFilename& to, bo
     return files_.Copy(from, to, overwrite);
 }
 bool HeadlessHost::CreateDirectory(const HostFilename& name) { return files_.CreateDirectory(name); }
+bool HeadlessHost::CommitFiles(std::vector<HostFilename>& failed) { return files_.CommitBatch(failed); }
 
 bool HeadlessHost::ExecuteFile(const HostFilename& name) {
     std::string message;

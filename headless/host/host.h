@@ -47,6 +47,7 @@ public:
     bool DeleteFile(const HostFilename& name) override;
     bool CopyFile(const HostFilename& from, const HostFilename& to, bool overwrite) override;
     bool CreateDirectory(const HostFilename& name) override;
+    bool CommitFiles(std::vector<HostFilename>& failed) override;
     bool ExecuteFile(const HostFilename& name) override;
     HostFilename GenerateTexturePath(const HostDocument& document, const HostString& name) override;
     std::unique_ptr<HostBitmap> LoadBitmap(const HostFilename& name) override;

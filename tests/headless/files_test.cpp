@@ -488,3 +488,48 @@ TEST_F(HeadlessFilesTest, FindTextureSearchOrder) {
 
 }  // namespace
 }  // namespace headless
+
+namespace headless {
+namespace {
+
+// Batch files take their places only when the batch is committed, all together; one that
+// cannot (its target turned into a folder) is named, and the others still go in.  Batch files
+// never committed are dropped with the facility, and their targets stay.
+TEST_F(HeadlessFilesTest, BatchFilesTakeTheirPlacesAtTheCommit) {
+    WriteNative(Native("a.obj"), "old a");
+    for (const char* name : {"a.obj", "b.obj", "c.obj"}) {
+        auto file = files_.Open(Host(name), FileMode::kWriteBatch);
+        ASSERT_NE(file, nullptr);
+        ASSERT_TRUE(file->Write(std::string("new ") + name));
+        ASSERT_TRUE(file->Close());
+    }
+    EXPECT_EQ(ReadNative(Native("a.obj")), "old a");
+    EXPECT_FALSE(fs::exists(Native("b.obj")));
+    fs::create_directory(Native("c.obj"));
+    WriteNative(Native("c.obj/inside"), "kept");
+    const size_t logged = files_.Writes().Size();
+
+    std::vector<HostFilename> failed;
+    EXPECT_FALSE(files_.CommitBatch(failed));
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].Str(), Host("c.obj").Str());
+    EXPECT_EQ(ReadNative(Native("a.obj")), "new a.obj");
+    EXPECT_EQ(ReadNative(Native("b.obj")), "new b.obj");
+    EXPECT_EQ(Entries(dir_.Path()), (std::vector<std::string>{"a.obj", "b.obj", "c.obj"}));
+    const std::vector<WriteOutcome> outcomes = files_.Writes().Since(logged);
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_TRUE(outcomes[0].Written());
+    EXPECT_EQ(outcomes[2].error, std::strerror(EISDIR));
+
+    failed.clear();
+    EXPECT_TRUE(files_.CommitBatch(failed));  // nothing left to commit
+    {
+        FileSystem other;
+        auto file = other.Open(Host("d.obj"), FileMode::kWriteBatch);
+        ASSERT_TRUE(file->Write(std::string("never committed")) && file->Close());
+    }
+    EXPECT_EQ(Entries(dir_.Path()), (std::vector<std::string>{"a.obj", "b.obj", "c.obj"}));
+}
+
+}  // namespace
+}  // namespace headless
