@@ -75,6 +75,15 @@ int32_t ExportXML::Run() {
     return ExportScene(meshesWritten);
 }
 
+void ExportXML::FlushSceneElements() {
+    // Often enough that the tree stays small, seldom enough that each piece of text is long.
+    constexpr int32_t kObjectsPerFlush = 512;
+    if (sceneStream_ && ++unflushedObjects_ >= kObjectsPerFlush) {
+        sceneStream_->Flush();
+        unflushedObjects_ = 0;
+    }
+}
+
 int32_t ExportXML::ExportScene(bool meshesWritten) {
     if (!document) return 0;
     Host& host = TheHost();
@@ -90,6 +99,13 @@ int32_t ExportXML::ExportScene(bool meshesWritten) {
 
     AppendFileHeader(sceneDocument);
     TiXmlElement& scene = *AppendElement(sceneDocument, "scene");
+    // A scene of a frame whose files are not all written would name files that are missing or
+    // left from an earlier export: the scene file that is there stays instead.  Its elements
+    // are built all the same (they name what goes wrong on the console).
+    const HostFilename path = sceneDirectory + frameSceneFile;
+    XmlStream stream(sceneDocument, scene, meshesWritten ? path : HostFilename());
+    sceneStream_ = &stream;
+    unflushedObjects_ = 0;
 
     host.StatusSetText("Export Render Settings");
     CollectRenderVisible(visible, document->GetFirstObject(), false);
@@ -144,10 +160,18 @@ int32_t ExportXML::ExportScene(bool meshesWritten) {
 
     host.StatusSetBar(100);
     host.StatusSetText("Finishing...");
-    const HostFilename path = sceneDirectory + frameSceneFile;
-    // A scene of a frame whose files are not all written would name files that are missing or
-    // left from an earlier export: the scene file that is there stays instead.
-    const bool saved = filesWritten && SaveXml(sceneDocument, path);
+    sceneStream_ = nullptr;
+    // The frame's mesh files take their places, safe on the disk, before the scene that names
+    // them does.
+    std::vector<HostFilename> unplaced;
+    if (!host.CommitFiles(unplaced)) filesWritten = false;
+    for (const HostFilename& file : unplaced) host.Print("* Error: the mesh file could not be written: " + file.Str());
+    bool saved = false;
+    if (filesWritten) {
+        saved = stream.Finish();
+    } else {
+        stream.Discard();
+    }
     sceneDocument.Clear();
 
     const int64_t elapsed = host.GetTimer() - start;

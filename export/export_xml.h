@@ -13,6 +13,7 @@
 
 #include <tinyxml.h>
 
+#include "core/xml_stream.h"
 #include "export/export_options.h"
 #include "materials/material_writer.h"
 #include "sdk/host.h"
@@ -81,6 +82,9 @@ private:
     // repetition: their meshes are written even when the objects themselves are not visible.
     void CollectRepeatedObjects();
     void MarkRepeated(HostObject* object, bool hidden);
+    // Called by the element walks after each object: every so many objects the scene's
+    // finished elements go to the file and leave the tree.
+    void FlushSceneElements();
     // Whether the walks write the mesh (file and element) of this object.
     bool WritesMeshOf(const HostObject& object, bool hidden) const;
     // The directory of the mesh files, inside the scene's directory.
@@ -102,6 +106,8 @@ private:
     HostFilename sceneBaseName;
     HostFilename frameSceneFile;
     TiXmlDocument sceneDocument;
+    XmlStream* sceneStream_ = nullptr;  // while the scene's elements are built
+    int32_t unflushedObjects_ = 0;
     int32_t currentFrame = 0;
     float sceneScale = 1.0f;
     int32_t meshCounter = 0;

@@ -142,6 +142,7 @@ void ExportXML::WriteMeshElements(HostObject* first, TiXmlElement& parent, bool 
             }
         }
         if (IsPolygonObject(*object)) ++meshCounter;
+        FlushSceneElements();
         if (HostObject* child = object->GetDown()) WriteMeshElements(child, parent, ChildrenHidden(*object, hidden));
     }
 }
@@ -188,6 +189,7 @@ bool ExportXML::WriteModels(HostObject* first, TiXmlElement& parent, bool hidden
             }
         }
         if (IsPolygonObject(*object)) ++meshCounter;
+        FlushSceneElements();
         if (HostObject* child = object->GetDown()) {
             written = WriteModels(child, parent, ChildrenHidden(*object, hidden), instanceSource) && written;
         }
