@@ -181,13 +181,14 @@ public:
         bool exists = StatPath(target, info);
         if (exists && S_ISDIR(info.st_mode)) return fail(EISDIR);
         static std::atomic<unsigned> counter{0};
+        static const std::string process = std::to_string(::getpid());
         fs::path path(target);
         std::string directory = path.parent_path().string();
         if (directory.empty()) directory = ".";
         for (int attempt = 0; attempt < 16; ++attempt) {
             // A short name of its own, whatever the length of the target's name (a name of 255
             // bytes is still written).
-            std::string temp = directory + "/.vxtmp-" + std::to_string(::getpid()) + "-" +
+            std::string temp = directory + "/.vxtmp-" + process + "-" +
                                std::to_string(counter.fetch_add(1));
             int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd < 0 && errno == EEXIST) continue;
