@@ -5,7 +5,6 @@
 #include <system_error>
 #include <utility>
 
-#include "mesh/obj_mesh_writer.h"
 #include "sdk/host.h"
 
 struct MeshFilePool::Job {
@@ -45,6 +44,15 @@ void MeshFilePool::WriteMesh(HostDocument* document, const HostFilename& directo
     const int64_t start = host.GetTimer();
     job->mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates, threads_, job->outcome);
     job->prepareMilliseconds = host.GetTimer() - start;
+    job->polygons = polygons;
+    Enqueue(std::move(job));
+}
+
+void MeshFilePool::Write(PreparedMesh mesh, MeshFileOutcome outcome, int64_t polygons) {
+    WaitForRoom(polygons);
+    auto job = std::make_unique<Job>();
+    job->mesh = std::move(mesh);
+    job->outcome = std::move(outcome);
     job->polygons = polygons;
     Enqueue(std::move(job));
 }
@@ -95,20 +103,21 @@ void MeshFilePool::Enqueue(std::unique_ptr<Job> job) {
         ++unwritten_;
         unwrittenPolygons_ += added.polygons;
         waiting_.push_back(&added);
-        if (static_cast<int32_t>(waiting_.size()) > idle_ && static_cast<int32_t>(workers_.size()) < threads_) {
+        if (static_cast<int32_t>(waiting_.size()) > idle_ && static_cast<int32_t>(workers_.size()) < threads_ &&
+            threads_ > 1) {
             try {
                 workers_.emplace_back([this] { Work(); });
             } catch (const std::system_error&) {
-                // No thread to be had: with none at all, the mesh is written here.
-                if (workers_.empty()) {
-                    waiting_.pop_back();
-                    lock.unlock();
-                    Write(added);
-                    lock.lock();
-                }
+                // No thread to be had: with none at all, the mesh is written below.
             }
         } else {
             work_.notify_one();
+        }
+        if (workers_.empty()) {
+            waiting_.pop_back();
+            lock.unlock();
+            Run(added);
+            lock.lock();
         }
     }
     ReportDone(lock);
@@ -126,11 +135,11 @@ void MeshFilePool::Work() {
             job = waiting_.front();
             waiting_.pop_front();
         }
-        Write(*job);
+        Run(*job);
     }
 }
 
-void MeshFilePool::Write(Job& job) {
+void MeshFilePool::Run(Job& job) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
     bool written = false;

@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "mesh/obj_mesh_writer.h"
 #include "sdk/filename.h"
 #include "sdk/scene.h"
 
@@ -44,6 +45,9 @@ public:
     // mergeDuplicates: equal texture coordinates and normals are written once.
     void WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                    HostObject* object, bool mergeDuplicates);
+    // Writes a mesh the caller prepared (PrepareMesh) and reports it with `outcome` in its turn;
+    // `polygons` counts towards the bound.
+    void Write(PreparedMesh mesh, MeshFileOutcome outcome, int64_t polygons);
     // Waits for every mesh and prints the lines still due; true when every file was written.
     bool Finish();
 
@@ -59,7 +63,7 @@ private:
     // A worker's loop: takes the meshes in the order given until the pool stops.
     void Work();
     // Writes a taken mesh (no host call) and marks it done.
-    void Write(Job& job);
+    void Run(Job& job);
 
     int32_t threads_;
     MeshFileLimits limits_;
