@@ -10,7 +10,7 @@
 #include "core/ids.h"
 #include "core/scene_walk.h"
 #include "export/export_xml.h"
-#include "mesh/obj_mesh_writer.h"
+#include "export/mesh_file_pool.h"
 #include "tags/orvane_instance.h"
 
 namespace {
@@ -108,26 +108,29 @@ bool ExportXML::WritesMeshOf(const HostObject& object, bool hidden) const {
 }
 
 bool ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
-    bool written = true;
-    for (HostObject* object = first; object; object = object->GetNext()) {
-        if (IsPolygonObject(*object) && WritesMeshOf(*object, hidden)) {
+    // The files are written by the pool while the walk goes on; its lines come in walk order.
+    MeshFilePool pool(TheHost().GetCpuCount());
+    const HostFilename directory = sceneDirectory + MeshDirectoryName();
+    std::vector<std::pair<HostObject*, bool>> pending;
+    if (first) pending.emplace_back(first, hidden);
+    // Depth-first pre-order without recursion: an object, its children, then its next sibling.
+    while (!pending.empty()) {
+        const auto [object, objectHidden] = pending.back();
+        pending.pop_back();
+        if (IsPolygonObject(*object) && WritesMeshOf(*object, objectHidden)) {
             const auto animation = shareStaticMeshes ? Animation(*object) : std::nullopt;
             const bool animatedNow =
                 animation && animation->first <= currentFrame && currentFrame <= animation->last;
             if ((!staticMeshesWritten || animatedNow) && !skipMeshFiles && object->GetPolygonCount() > 0) {
                 const HostFilename file(MeshName(*object, meshCounter).Str() + ".obj");
-                if (ObjMeshWriter().WriteMesh(document, sceneDirectory + MeshDirectoryName(), file, object,
-                                              mergeDuplicates) != 1) {
-                    written = false;
-                }
+                pool.WriteMesh(document, directory, file, object, mergeDuplicates);
             }
         }
         if (IsPolygonObject(*object)) ++meshCounter;
-        if (HostObject* child = object->GetDown()) {
-            written = WriteMeshFiles(child, ChildrenHidden(*object, hidden)) && written;
-        }
+        if (HostObject* next = object->GetNext()) pending.emplace_back(next, objectHidden);
+        if (HostObject* child = object->GetDown()) pending.emplace_back(child, ChildrenHidden(*object, objectHidden));
     }
-    return written;
+    return pool.Finish();
 }
 
 void ExportXML::WriteMeshElements(HostObject* first, TiXmlElement& parent, bool hidden) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "mesh/texture_tag.h"
 #include "sdk/host.h"
@@ -156,6 +157,18 @@ void ObjMesh::ReleaseUvValues() {
 
 void ObjMesh::ReleaseNormalValues() {
     if (normals_) std::vector<Vector>().swap(normals_->values);
+}
+
+std::optional<CornerTable<Uv>> ObjMesh::TakeUvs() {
+    std::optional<CornerTable<Uv>> table = std::move(uvs_);
+    uvs_.reset();
+    return table;
+}
+
+std::optional<CornerTable<Vector>> ObjMesh::TakeNormals() {
+    std::optional<CornerTable<Vector>> table = std::move(normals_);
+    normals_.reset();
+    return table;
 }
 
 bool PrepareUvSet(HostObject& object, HostDocument* document, HostTag& uvSet) {

@@ -42,6 +42,9 @@ public:
     // Free a value list once it is written; the corner indices stay for the faces.
     void ReleaseUvValues();
     void ReleaseNormalValues();
+    // Hand a built table over to the caller; Uvs() (or Normals()) is empty afterwards.
+    std::optional<CornerTable<Uv>> TakeUvs();
+    std::optional<CornerTable<Vector>> TakeNormals();
 
 private:
     std::optional<std::vector<Uv>> GatherTextureCoordinates() const;

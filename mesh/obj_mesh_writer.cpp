@@ -1,6 +1,7 @@
 #include "mesh/obj_mesh_writer.h"
 
 #include <string>
+#include <utility>
 
 #include "core/format.h"
 #include "core/material_name.h"
@@ -12,106 +13,124 @@ namespace {
 
 constexpr const char* kCredit = "Developed by: the Vexlor team";
 
-void ReportUnwritable(const HostFilename& path) {
-    TheHost().Print("* Error: the mesh file could not be written: " + path.Str());
+void ShowStage(const HostObject& object, const char* stage, int32_t percent) {
+    Host& host = TheHost();
+    host.StatusSetText("Exporting mesh \"" + object.GetName().Str() + "\"(" + stage + "), " +
+                       FormatInt(object.GetPolygonCount()).Str() + " Polygons");
+    host.StatusSetBar(percent);
+}
+
+// A face group per polygon selection tag, named by the material of its texture tag, then one
+// for the polygons that no selection covers; ranges cut to the polygons 0 ... count - 1.
+std::vector<FaceGroup> ResolveFaceGroups(HostObject& object, HostDocument* document, int32_t count) {
+    std::vector<FaceGroup> groups;
+    auto add = [&](const HostTag* textureTag, const HostSelection& polygons) {
+        FaceGroup group{TextureTagMaterialName(textureTag).Str(), {}};
+        ForEachPolygonRange(polygons, count,
+                            [&](int32_t first, int32_t last) { group.ranges.push_back({first, last}); });
+        groups.push_back(std::move(group));
+    };
+    const HostSelection rest = VisitSelectionTags(object, [&](HostTag& tag, const HostSelection& selection) {
+        add(FindTextureTag(&object, document, &tag), selection);
+    });
+    add(FindTextureTag(&object, document, nullptr), rest);
+    return groups;
+}
+
+// The "vt" (or "vn") lines of a corner table and their count comment, then the table's values
+// are freed; the indices stay for the faces.
+template <class T, class Lines>
+void WriteValueBlock(ObjTextWriter& text, std::optional<CornerTable<T>>& table, const char* what, Lines lines) {
+    if (!table) return;
+    lines(table->values);
+    text.Count(table->values.size(), what);
+    std::vector<T>().swap(table->values);
 }
 
 }  // namespace
+
+PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
+                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome) {
+    Host& host = TheHost();
+    PreparedMesh mesh;
+    ObjMesh source(document, object, mergeDuplicates);
+    if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
+    outcome.path = directory + fileName;
+    mesh.file = host.OpenFile(outcome.path, FileMode::kWrite);
+    outcome.opened = mesh.file != nullptr;
+    if (!mesh.file) return mesh;
+
+    mesh.name = OneLineName(object.GetName().Str());
+    outcome.name = mesh.name;
+    outcome.polygonCount = object.GetPolygonCount();
+    ShowStage(object, "vertices", 0);
+    mesh.points.assign(source.Points().begin(), source.Points().end());
+    mesh.polygons.assign(source.Polygons().begin(), source.Polygons().end());
+
+    ShowStage(object, "uv's", 10);
+    source.BuildCornerTables(source.HasSmoothing(), threads, [&object] { ShowStage(object, "normals", 40); });
+    mesh.uvs = source.TakeUvs();
+    mesh.normals = source.TakeNormals();
+
+    ShowStage(object, "facets", 70);
+    mesh.groups = ResolveFaceGroups(object, document, static_cast<int32_t>(mesh.polygons.size()));
+    return mesh;
+}
+
+bool WritePreparedMesh(PreparedMesh& mesh) {
+    if (!mesh.file) return false;
+    bool written = false;
+    {
+        ObjTextWriter text(*mesh.file);
+        text.Header(std::string("Wavefront .obj - exported by ") + kVersionLine, kCredit);
+        text.Group(mesh.name);
+        text.Vertices(mesh.points);
+        text.Count(mesh.points.size(), "vertices");
+        WriteValueBlock(text, mesh.uvs, "texture coordinates", [&](const std::vector<Uv>& uvs) {
+            text.TextureCoordinates(uvs);
+        });
+        WriteValueBlock(text, mesh.normals, "normals", [&](const std::vector<Vector>& normals) {
+            text.Normals(normals);
+        });
+        const FaceIndexTables tables{mesh.uvs ? mesh.uvs->indices.data() : nullptr,
+                                     mesh.normals ? mesh.normals->indices.data() : nullptr};
+        for (const FaceGroup& group : mesh.groups) {
+            text.Material(group.material);
+            for (const PolygonRange& range : group.ranges) {
+                text.Faces(mesh.polygons, static_cast<size_t>(range.first), static_cast<size_t>(range.last), tables);
+            }
+        }
+        text.Count(mesh.polygons.size(), "faces");
+        // A file whose text could not all be written is not closed: dropped open, it is
+        // discarded, and whatever stood at its path stays.
+        written = text.Finish() && mesh.file->Close();
+    }
+    mesh = PreparedMesh();
+    return written;
+}
+
+void ReportMeshFile(const MeshFileOutcome& outcome) {
+    Host& host = TheHost();
+    if (outcome.opened) host.StatusSetBar(100);
+    if (!outcome.written) {
+        host.Print("* Error: the mesh file could not be written: " + outcome.path.Str());
+        return;
+    }
+    const float seconds = static_cast<float>(outcome.milliseconds) / 1000.0f;
+    host.Print("Exported mesh: " + outcome.name + ", " + FormatInt(outcome.polygonCount).Str() +
+               " Polygons. Export Time: " + FormatSeconds(seconds).Str() + "s");
+}
 
 int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                                  HostObject* object, bool mergeDuplicates) {
     Host& host = TheHost();
     const int64_t start = host.GetTimer();
     if (!object) return 0;
-    document_ = document;
-    mesh_.emplace(document, *object, mergeDuplicates);
-
-    if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
-    const HostFilename path = directory + fileName;
-    file_ = host.OpenFile(path, FileMode::kWrite);
-    if (!file_) {
-        mesh_.reset();
-        ReportUnwritable(path);
-        return 0;
-    }
-    const int32_t threads = threads_ ? *threads_ : host.GetCpuCount();
-    text_.emplace(*file_);
-
-    const std::string name = OneLineName(object->GetName().Str());
-    text_->Header(std::string("Wavefront .obj - exported by ") + kVersionLine, kCredit);
-    text_->Group(name);
-
-    ShowStage("vertices", 0);
-    text_->Vertices(mesh_->Points());
-    text_->Count(mesh_->Points().size(), "vertices");
-
-    ShowStage("uv's", 10);
-    mesh_->BuildCornerTables(mesh_->HasSmoothing(), threads, [this] { ShowStage("normals", 40); });
-    WriteTextureCoordinateBlock();
-    WriteNormalBlock();
-
-    ShowStage("facets", 70);
-    WriteFaceGroups();
-    text_->Count(mesh_->Polygons().size(), "faces");
-
-    host.StatusSetBar(100);
-    // A file whose text could not all be written is not closed: dropped open, it is discarded,
-    // and whatever stood at its path stays.
-    const bool written = text_->Finish() && file_->Close();
-    text_.reset();
-    file_.reset();
-    mesh_.reset();
-    if (!written) {
-        ReportUnwritable(path);
-        return 0;
-    }
-    const float seconds = static_cast<float>(host.GetTimer() - start) / 1000.0f;
-    host.Print("Exported mesh: " + name + ", " + FormatInt(object->GetPolygonCount()).Str() +
-               " Polygons. Export Time: " + FormatSeconds(seconds).Str() + "s");
-    return 1;
-}
-
-void ObjMeshWriter::ShowStage(const char* stage, int32_t percent) const {
-    Host& host = TheHost();
-    const HostObject& object = mesh_->Object();
-    host.StatusSetText("Exporting mesh \"" + object.GetName().Str() + "\"(" + stage + "), " +
-                       FormatInt(object.GetPolygonCount()).Str() + " Polygons");
-    host.StatusSetBar(percent);
-}
-
-bool ObjMeshWriter::WriteTextureCoordinateBlock() {
-    if (!mesh_->Uvs()) return false;
-    const std::vector<Uv>& uvs = mesh_->Uvs()->values;
-    text_->TextureCoordinates(uvs);
-    text_->Count(uvs.size(), "texture coordinates");
-    mesh_->ReleaseUvValues();
-    return true;
-}
-
-bool ObjMeshWriter::WriteNormalBlock() {
-    if (!mesh_->Normals()) return false;
-    const std::vector<Vector>& normals = mesh_->Normals()->values;
-    text_->Normals(normals);
-    text_->Count(normals.size(), "normals");
-    mesh_->ReleaseNormalValues();
-    return true;
-}
-
-void ObjMeshWriter::WriteFaceGroups() {
-    HostObject& object = mesh_->Object();
-    const HostSelection rest = VisitSelectionTags(object, [&](HostTag& tag, const HostSelection& selection) {
-        WriteFaceGroup(FindTextureTag(&object, document_, &tag), selection);
-    });
-    WriteFaceGroup(FindTextureTag(&object, document_, nullptr), rest);
-}
-
-void ObjMeshWriter::WriteFaceGroup(const HostTag* textureTag, const HostSelection& polygons) {
-    text_->Material(TextureTagMaterialName(textureTag).Str());
-    const auto& uvs = mesh_->Uvs();
-    const auto& normals = mesh_->Normals();
-    const FaceIndexTables tables{uvs ? uvs->indices.data() : nullptr, normals ? normals->indices.data() : nullptr};
-    const std::span<const CPolygon> all = mesh_->Polygons();
-    ForEachPolygonRange(polygons, static_cast<int32_t>(all.size()), [&](int32_t first, int32_t last) {
-        text_->Faces(all, static_cast<size_t>(first), static_cast<size_t>(last), tables);
-    });
+    MeshFileOutcome outcome;
+    PreparedMesh mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates,
+                                    threads_ ? *threads_ : host.GetCpuCount(), outcome);
+    outcome.written = WritePreparedMesh(mesh);
+    if (outcome.written) outcome.milliseconds = host.GetTimer() - start;
+    ReportMeshFile(outcome);
+    return outcome.written ? 1 : 0;
 }

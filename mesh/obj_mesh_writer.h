@@ -1,5 +1,4 @@
-// ObjMeshWriter: writes one polygon object as a mesh file (Wavefront OBJ).  The geometry walk
-// makes one writer per object whose file it writes, calls WriteMesh once and drops it.
+// ObjMeshWriter: writes one polygon object as a mesh file (Wavefront OBJ).
 //
 // The file holds, in this order: the header comments and the object's group; one "v" line per
 // point; one "vt" line per texture coordinate (always); with a smoothing tag on the object,
@@ -7,17 +6,76 @@
 // tag (named by the material of the selection's texture tag) and one last group for the
 // polygons that no selection covers (written also when empty).  Each block ends with a count
 // comment.  The status bar shows the stage and the console the time the export took.
+//
+// Writing a mesh has three steps.  PrepareMesh gathers all the host has to give (points,
+// polygons, texture coordinates, normals, the face groups' materials) and opens the file;
+// WritePreparedMesh formats the text into the open file and closes it without calling the
+// host, so it may run on any thread; ReportMeshFile prints the console's line.  WriteMesh
+// does all three on the caller's thread.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "mesh/corner_merge.h"
 #include "mesh/obj_mesh.h"
 #include "mesh/obj_text_writer.h"
 #include "sdk/file.h"
 #include "sdk/filename.h"
 #include "sdk/scene.h"
+
+// The polygons first ... last (inclusive).
+struct PolygonRange {
+    int32_t first = 0;
+    int32_t last = 0;
+};
+
+// A group of faces: its material's name (as the file spells it) and its polygons.
+struct FaceGroup {
+    std::string material;
+    std::vector<PolygonRange> ranges;
+};
+
+// What the console says of a mesh file.
+struct MeshFileOutcome {
+    HostFilename path;
+    std::string name;          // the object's name on one line
+    int32_t polygonCount = 0;  // the object's
+    bool opened = false;
+    bool written = false;
+    int64_t milliseconds = 0;  // from the start of the preparation to the end of the write
+};
+
+// A mesh file whose text needs nothing more from the host: its own copies of the object's
+// points and polygons, the corner tables, the face groups, and the open file.
+struct PreparedMesh {
+    std::string name;
+    std::vector<Vector> points;
+    std::vector<CPolygon> polygons;
+    std::optional<CornerTable<Uv>> uvs;
+    std::optional<CornerTable<Vector>> normals;
+    std::vector<FaceGroup> groups;
+    std::unique_ptr<HostFile> file;  // null when it could not be opened
+};
+
+// On the host's thread: opens directory + fileName (creating the directory when it is
+// missing) and, when it opened, gathers the mesh, showing the stages on the status bar.
+// `threads`: how many threads may merge corners.  The outcome's path, name and polygon count
+// are filled in, and `opened`.
+PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
+                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome);
+
+// On any thread, no host call: writes the text into the prepared file and closes it; the
+// mesh's data and the file are released.  False when the file was not opened or not all of it
+// could be written: dropped open, it is discarded, and whatever stood at its path stays.
+bool WritePreparedMesh(PreparedMesh& mesh);
+
+// On the host's thread: for a file that was opened, the status bar at its end; then the
+// console's line, "Exported mesh: ..." or the error naming the file.
+void ReportMeshFile(const MeshFileOutcome& outcome);
 
 class ObjMeshWriter {
 public:
@@ -38,18 +96,5 @@ public:
     void SetThreads(int32_t threads) { threads_ = threads; }
 
 private:
-    void ShowStage(const char* stage, int32_t percent) const;
-    // Write the "vt" (or "vn") lines of the mesh's texture coordinate (or normal) table and
-    // their count comment, then free the table's values; false, writing nothing, when the mesh
-    // has no such table.
-    bool WriteTextureCoordinateBlock();
-    bool WriteNormalBlock();
-    void WriteFaceGroups();
-    void WriteFaceGroup(const HostTag* textureTag, const HostSelection& polygons);
-
-    HostDocument* document_ = nullptr;
-    std::optional<ObjMesh> mesh_;
-    std::unique_ptr<HostFile> file_;
-    std::optional<ObjTextWriter> text_;
     std::optional<int32_t> threads_;
 };

@@ -1,0 +1,162 @@
+#include "export/mesh_file_pool.h"
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+#include <utility>
+
+#include "sdk/host.h"
+
+struct MeshFilePool::Job {
+    PreparedMesh mesh;        // the worker's once it is taken
+    MeshFileOutcome outcome;  // the export thread's; `written` and the time are set under the lock
+    int64_t polygons = 0;
+    int64_t prepareMilliseconds = 0;
+    bool done = false;
+};
+
+MeshFilePool::MeshFilePool(int32_t threads, MeshFileLimits limits)
+    : threads_(std::max(threads, 1)), limits_(limits) {}
+
+MeshFilePool::~MeshFilePool() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        waiting_.clear();  // their files are dropped open with jobs_, and so discarded
+    }
+    work_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
+}
+
+void MeshFilePool::WriteMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
+                             HostObject* object, bool mergeDuplicates) {
+    if (!object) return;
+    if (threads_ == 1) {
+        if (ObjMeshWriter().WriteMesh(document, directory, fileName, object, mergeDuplicates) != 1) {
+            allWritten_ = false;
+        }
+        return;
+    }
+    const int64_t polygons = object->GetPolygonCount();
+    WaitForRoom(polygons);
+    Host& host = TheHost();
+    auto job = std::make_unique<Job>();
+    const int64_t start = host.GetTimer();
+    job->mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates, threads_, job->outcome);
+    job->prepareMilliseconds = host.GetTimer() - start;
+    job->polygons = polygons;
+    Enqueue(std::move(job));
+}
+
+void MeshFilePool::Write(PreparedMesh mesh, MeshFileOutcome outcome, int64_t polygons) {
+    WaitForRoom(polygons);
+    auto job = std::make_unique<Job>();
+    job->mesh = std::move(mesh);
+    job->outcome = std::move(outcome);
+    job->polygons = polygons;
+    Enqueue(std::move(job));
+}
+
+bool MeshFilePool::Finish() {
+    std::unique_lock lock(mutex_);
+    ReportDone(lock);
+    while (!jobs_.empty()) {
+        done_.wait(lock);
+        ReportDone(lock);
+    }
+    return allWritten_;
+}
+
+void MeshFilePool::WaitForRoom(int64_t polygons) {
+    std::unique_lock lock(mutex_);
+    ReportDone(lock);
+    // A mesh is always let in when nothing is left to write: the walk never waits on itself.
+    auto room = [&] {
+        return unwritten_ == 0 ||
+               (unwritten_ < threads_ * limits_.jobsPerThread && unwrittenPolygons_ + polygons <= limits_.polygons &&
+                static_cast<int64_t>(jobs_.size()) < int64_t{threads_} * limits_.unreportedPerThread);
+    };
+    while (!room()) {
+        done_.wait(lock);
+        ReportDone(lock);
+    }
+}
+
+void MeshFilePool::ReportDone(std::unique_lock<std::mutex>& lock) {
+    while (!jobs_.empty() && jobs_.front()->done) {
+        const std::unique_ptr<Job> job = std::move(jobs_.front());
+        jobs_.pop_front();
+        lock.unlock();
+        if (!job->outcome.written) allWritten_ = false;
+        ReportMeshFile(job->outcome);
+        lock.lock();
+    }
+}
+
+void MeshFilePool::Enqueue(std::unique_ptr<Job> job) {
+    std::unique_lock lock(mutex_);
+    Job& added = *job;
+    jobs_.push_back(std::move(job));
+    if (!added.outcome.opened) {
+        added.done = true;  // its error line waits for the lines before it
+    } else {
+        ++unwritten_;
+        unwrittenPolygons_ += added.polygons;
+        waiting_.push_back(&added);
+        if (static_cast<int32_t>(waiting_.size()) > idle_ && static_cast<int32_t>(workers_.size()) < threads_ &&
+            threads_ > 1) {
+            try {
+                workers_.emplace_back([this] { Work(); });
+            } catch (const std::system_error&) {
+                // No thread to be had: with none at all, the mesh is written below.
+            }
+        } else {
+            work_.notify_one();
+        }
+        if (workers_.empty()) {
+            waiting_.pop_back();
+            lock.unlock();
+            Run(added);
+            lock.lock();
+        }
+    }
+    ReportDone(lock);
+}
+
+void MeshFilePool::Work() {
+    for (;;) {
+        Job* job = nullptr;
+        {
+            std::unique_lock lock(mutex_);
+            ++idle_;
+            work_.wait(lock, [this] { return stopping_ || !waiting_.empty(); });
+            --idle_;
+            if (waiting_.empty()) return;
+            job = waiting_.front();
+            waiting_.pop_front();
+        }
+        Run(*job);
+    }
+}
+
+void MeshFilePool::Run(Job& job) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    bool written = false;
+    try {
+        written = WritePreparedMesh(job.mesh);
+    } catch (...) {
+        // Out of memory on the way, say: the file is dropped open, and so discarded.
+    }
+    job.mesh = PreparedMesh();
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    {
+        std::lock_guard lock(mutex_);
+        job.outcome.written = written;
+        job.outcome.milliseconds = job.prepareMilliseconds + static_cast<int64_t>(elapsed);
+        job.done = true;
+        --unwritten_;
+        unwrittenPolygons_ -= job.polygons;
+    }
+    done_.notify_one();
+}
