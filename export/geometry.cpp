@@ -109,7 +109,8 @@ bool ExportXML::WritesMeshOf(const HostObject& object, bool hidden) const {
 
 bool ExportXML::WriteMeshFiles(HostObject* first, bool hidden) {
     // The files are written by the pool while the walk goes on; its lines come in walk order.
-    MeshFilePool pool(TheHost().GetCpuCount());
+    // They take their places together, before the scene file (ExportScene commits them).
+    MeshFilePool pool(TheHost().GetCpuCount(), FileMode::kWriteBatch);
     const HostFilename directory = sceneDirectory + MeshDirectoryName();
     std::vector<std::pair<HostObject*, bool>> pending;
     if (first) pending.emplace_back(first, hidden);

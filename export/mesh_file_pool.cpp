@@ -15,8 +15,8 @@ struct MeshFilePool::Job {
     bool done = false;
 };
 
-MeshFilePool::MeshFilePool(int32_t threads, MeshFileLimits limits)
-    : threads_(std::max(threads, 1)), limits_(limits) {}
+MeshFilePool::MeshFilePool(int32_t threads, FileMode mode, MeshFileLimits limits)
+    : threads_(std::max(threads, 1)), mode_(mode), limits_(limits) {}
 
 MeshFilePool::~MeshFilePool() {
     {
@@ -32,7 +32,9 @@ void MeshFilePool::WriteMesh(HostDocument* document, const HostFilename& directo
                              HostObject* object, bool mergeDuplicates) {
     if (!object) return;
     if (threads_ == 1) {
-        if (ObjMeshWriter().WriteMesh(document, directory, fileName, object, mergeDuplicates) != 1) {
+        ObjMeshWriter writer;
+        writer.SetFileMode(mode_);
+        if (writer.WriteMesh(document, directory, fileName, object, mergeDuplicates) != 1) {
             allWritten_ = false;
         }
         return;
@@ -42,7 +44,7 @@ void MeshFilePool::WriteMesh(HostDocument* document, const HostFilename& directo
     Host& host = TheHost();
     auto job = std::make_unique<Job>();
     const int64_t start = host.GetTimer();
-    job->mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates, threads_, job->outcome);
+    job->mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates, threads_, job->outcome, mode_);
     job->prepareMilliseconds = host.GetTimer() - start;
     job->polygons = polygons;
     Enqueue(std::move(job));

@@ -33,8 +33,9 @@ struct MeshFileLimits {
 class MeshFilePool {
 public:
     // `threads`: how many workers write (the host's processor count); 1 or less writes on
-    // the caller's thread.  No worker starts before there is a mesh for it.
-    explicit MeshFilePool(int32_t threads, MeshFileLimits limits = {});
+    // the caller's thread.  No worker starts before there is a mesh for it.  `mode`: how the
+    // files are opened (kWriteBatch: they take their places when the host commits its batch).
+    explicit MeshFilePool(int32_t threads, FileMode mode = FileMode::kWrite, MeshFileLimits limits = {});
     // Discards the meshes not yet taken by a worker (their files are not written), waits for
     // the others, and stops the workers.  No line is printed: Finish reports.
     ~MeshFilePool();
@@ -66,6 +67,7 @@ private:
     void Run(Job& job);
 
     int32_t threads_;
+    FileMode mode_;
     MeshFileLimits limits_;
     bool allWritten_ = true;
 

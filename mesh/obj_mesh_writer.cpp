@@ -50,13 +50,14 @@ void WriteValueBlock(ObjTextWriter& text, std::optional<CornerTable<T>>& table, 
 }  // namespace
 
 PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
-                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome) {
+                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
+                         FileMode mode) {
     Host& host = TheHost();
     PreparedMesh mesh;
     ObjMesh source(document, object, mergeDuplicates);
     if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
     outcome.path = directory + fileName;
-    mesh.file = host.OpenFile(outcome.path, FileMode::kWrite);
+    mesh.file = host.OpenFile(outcome.path, mode);
     outcome.opened = mesh.file != nullptr;
     if (!mesh.file) return mesh;
 
@@ -128,7 +129,7 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     if (!object) return 0;
     MeshFileOutcome outcome;
     PreparedMesh mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates,
-                                    threads_ ? *threads_ : host.GetCpuCount(), outcome);
+                                    threads_ ? *threads_ : host.GetCpuCount(), outcome, mode_);
     outcome.written = WritePreparedMesh(mesh);
     if (outcome.written) outcome.milliseconds = host.GetTimer() - start;
     ReportMeshFile(outcome);

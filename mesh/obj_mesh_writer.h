@@ -63,10 +63,12 @@ struct PreparedMesh {
 
 // On the host's thread: opens directory + fileName (creating the directory when it is
 // missing) and, when it opened, gathers the mesh, showing the stages on the status bar.
-// `threads`: how many threads may merge corners.  The outcome's path, name and polygon count
-// are filled in, and `opened`.
+// `threads`: how many threads may merge corners; `mode`: how the file is opened (kWrite, or
+// kWriteBatch for a file that takes its place when the host commits its batch).  The outcome's
+// path, name and polygon count are filled in, and `opened`.
 PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
-                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome);
+                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
+                         FileMode mode = FileMode::kWrite);
 
 // On any thread, no host call: writes the text into the prepared file and closes it; the
 // mesh's data and the file are released.  False when the file was not opened or not all of it
@@ -94,7 +96,10 @@ public:
     // How many threads may merge corners (default: the host's processor count); the text is
     // formatted on the caller's thread.
     void SetThreads(int32_t threads) { threads_ = threads; }
+    // How the file is opened (default kWrite).
+    void SetFileMode(FileMode mode) { mode_ = mode; }
 
 private:
     std::optional<int32_t> threads_;
+    FileMode mode_ = FileMode::kWrite;
 };

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -47,9 +48,9 @@ std::map<std::string, int> SyncFileSystems(const std::set<std::string>& folders)
 
 }  // namespace
 
-void FileBatch::Add(std::string temp, std::string target) {
+void FileBatch::Add(std::string temp, std::string target, unsigned opened) {
     std::lock_guard lock(mutex_);
-    pending_.push_back({std::move(temp), std::move(target)});
+    pending_.push_back({std::move(temp), std::move(target), opened});
 }
 
 std::vector<FileBatch::Pending> FileBatch::Take() {
@@ -58,7 +59,8 @@ std::vector<FileBatch::Pending> FileBatch::Take() {
 }
 
 bool FileBatch::Commit(std::vector<std::string>& failed) {
-    const std::vector<Pending> files = Take();
+    std::vector<Pending> files = Take();
+    std::sort(files.begin(), files.end(), [](const Pending& a, const Pending& b) { return a.opened < b.opened; });
     std::set<std::string> folders;
     for (const Pending& file : files) folders.insert(FolderOf(file.target));
     const std::map<std::string, int> syncErrors = SyncFileSystems(folders);

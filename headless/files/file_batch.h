@@ -21,7 +21,9 @@ public:
     ~FileBatch() { Discard(); }
 
     // A finished temporary file that is to replace `target`; safe to call from several threads.
-    void Add(std::string temp, std::string target);
+    // `opened`: when the file was opened, against the others; files finished in any order
+    // take their places (and appear in the write log) in the order they were opened.
+    void Add(std::string temp, std::string target, unsigned opened);
     // Syncs each file system of the batch once, moves every file over its target and syncs
     // each folder once.  Each outcome goes to the write log; false when any file could not take
     // its place (`failed` gets its target, and the target is unchanged).
@@ -32,6 +34,7 @@ public:
 private:
     struct Pending {
         std::string temp, target;
+        unsigned opened;
     };
     std::vector<Pending> Take();
 

@@ -188,13 +188,13 @@ public:
         for (int attempt = 0; attempt < 16; ++attempt) {
             // A short name of its own, whatever the length of the target's name (a name of 255
             // bytes is still written).
-            std::string temp = directory + "/.vxtmp-" + process + "-" +
-                               std::to_string(counter.fetch_add(1));
+            const unsigned sequence = counter.fetch_add(1);
+            std::string temp = directory + "/.vxtmp-" + process + "-" + std::to_string(sequence);
             int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd < 0 && errno == EEXIST) continue;
             if (fd < 0) return fail(errno);
             if (exists) ::fchmod(fd, info.st_mode & 07777);  // the replacement keeps the target's mode
-            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd, log, batch));
+            return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd, log, batch, sequence));
         }
         return fail(EEXIST);
     }
@@ -231,7 +231,7 @@ public:
                 Finish(failure_);
                 return false;
             }
-            batch_->Add(temp_, target_);
+            batch_->Add(temp_, target_, sequence_);
             return true;
         }
         if (!failure_ && ::fsync(fd_) != 0) failure_ = errno;
@@ -251,8 +251,8 @@ public:
     std::string Error() const { return failure_ ? std::strerror(failure_) : std::string(); }
 
 private:
-    AtomicWriteFile(std::string target, std::string temp, int fd, WriteLog* log, FileBatch* batch)
-        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd), log_(log), batch_(batch) {}
+    AtomicWriteFile(std::string target, std::string temp, int fd, WriteLog* log, FileBatch* batch, unsigned sequence)
+        : target_(std::move(target)), temp_(std::move(temp)), fd_(fd), log_(log), batch_(batch), sequence_(sequence) {}
 
     // Drops the temporary file and logs why the target was not written.
     void Finish(int reason) {
@@ -276,6 +276,7 @@ private:
     int fd_;
     WriteLog* log_;
     FileBatch* batch_;
+    unsigned sequence_;  // in the order the files were opened
     int failure_ = 0;
 };
 

@@ -79,7 +79,7 @@ protected:
         const size_t before = host_.Console().size();
         Run run;
         {
-            MeshFilePool pool(c.threads, c.limits);
+            MeshFilePool pool(c.threads, FileMode::kWrite, c.limits);
             int i = 0;
             for (HostObject* object = host_.Document()->GetFirstObject(); object; object = object->GetNext(), ++i) {
                 pool.WriteMesh(host_.Document(), HostPath(folder), std::to_string(i) + ".obj", object, true);
