@@ -11,6 +11,7 @@
 // plain whole numbers in the 32-bit range a polygon, ...).  Everything else gives up.
 #include "headless/json/fast_json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -38,8 +39,17 @@ constexpr size_t kUnknown = std::numeric_limits<size_t>::max();
 struct Number {
     const char* begin;
     const char* end;
-    bool whole;  // no fraction, no exponent
+    bool whole = true;  // no fraction, no exponent
+    bool negative = false;
+    // The value is digits x 10^exponent when `exact` (at most 19 digits, a modest exponent).
+    bool exact = true;
+    uint64_t digits = 0;
+    int exponent = 0;
 };
+
+// The powers of ten that a double holds exactly.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 class Parser {
 public:
@@ -91,31 +101,55 @@ private:
         p_ += word.size();
     }
 
+    // A number as JSON writes it, its digits gathered on the way.
     Number ScanNumber() {
-        const char* begin = p_;
-        auto digits = [&] {
+        Number n{p_, p_};
+        auto digits = [&](bool fraction) {
             const char* start = p_;
-            while (p_ != end_ && *p_ >= '0' && *p_ <= '9') ++p_;
+            for (; p_ != end_ && *p_ >= '0' && *p_ <= '9'; ++p_) {
+                if (n.digits >= 100000000000000000) {  // a 19th digit might not fit
+                    n.exact = false;
+                    continue;
+                }
+                n.digits = n.digits * 10 + static_cast<uint64_t>(*p_ - '0');
+                n.exponent -= fraction;
+            }
             if (p_ == start) Unusual();
         };
-        if (p_ != end_ && *p_ == '-') ++p_;
-        if (p_ != end_ && *p_ == '0') ++p_;
-        else digits();
-        bool whole = true;
-        if (p_ != end_ && *p_ == '.') {
-            whole = false;
+        if (p_ != end_ && *p_ == '-') {
+            n.negative = true;
             ++p_;
-            digits();
+        }
+        if (p_ != end_ && *p_ == '0') ++p_;
+        else digits(false);
+        if (p_ != end_ && *p_ == '.') {
+            n.whole = false;
+            ++p_;
+            digits(true);
         }
         if (p_ != end_ && (*p_ == 'e' || *p_ == 'E')) {
-            whole = false;
+            n.whole = false;
             ++p_;
+            bool negative = p_ != end_ && *p_ == '-';
             if (p_ != end_ && (*p_ == '+' || *p_ == '-')) ++p_;
-            digits();
+            const char* start = p_;
+            int exponent = 0;
+            for (; p_ != end_ && *p_ >= '0' && *p_ <= '9'; ++p_) exponent = std::min(exponent * 10 + (*p_ - '0'), 10000);
+            if (p_ == start) Unusual();
+            n.exponent += negative ? -exponent : exponent;
         }
-        return {begin, p_, whole};
+        n.end = p_;
+        return n;
     }
     static double ToDouble(const Number& n) {
+        // Both factors exact, the one product or quotient is rounded once: the exact value
+        // rounded, as strtod gives it.
+        if (n.exact && n.digits <= (uint64_t{1} << 53) && n.exponent >= -22 && n.exponent <= 22) {
+            double value = static_cast<double>(n.digits);
+            value = n.exponent < 0 ? value / kPowersOfTen[-n.exponent] : value * kPowersOfTen[n.exponent];
+            if (n.negative && !(n.whole && value == 0)) value = -value;
+            return value;
+        }
         double value = 0;
         auto [end, ec] = std::from_chars(n.begin, n.end, value);
         if (ec != std::errc() || end != n.end || !std::isfinite(value)) Unusual();
@@ -135,10 +169,8 @@ private:
     int32_t Index() {
         SkipSpace();
         Number n = ScanNumber();
-        int32_t value = 0;
-        auto [end, ec] = std::from_chars(n.begin, n.end, value);
-        if (!n.whole || ec != std::errc() || end != n.end) Unusual();
-        return value;
+        if (!n.whole || !n.exact || n.digits > (n.negative ? 2147483648u : 2147483647u)) Unusual();
+        return static_cast<int32_t>(n.negative ? -static_cast<int64_t>(n.digits) : static_cast<int64_t>(n.digits));
     }
 
     void String(std::string& out) {
