@@ -140,7 +140,7 @@ private:
         return HostLink{};
     }
 
-    HostLink Resolve(const PendingLink& link) const {
+    HostLink Resolve(const PendingLink& link) {
         const std::string& name = link.name->get_ref<const std::string&>();
         if (link.material) {
             auto it = materials_.find(name);
@@ -150,8 +150,14 @@ private:
         return FindObject(*link.name, link.nth)->GetLink();
     }
 
-    HlObject* FindObject(const json& nameValue, const json* nthValue) const {
+    // Links and the camera are resolved once every object is read: the objects are indexed by
+    // name then, on the first search (a document without links needs no index).
+    HlObject* FindObject(const json& nameValue, const json* nthValue) {
         const std::string& name = ReadString(nameValue);
+        if (!objectsIndexed_) {
+            document_->ForEachObject([&](HlObject& object) { objects_[object.GetName().Str()].push_back(&object); });
+            objectsIndexed_ = true;
+        }
         size_t nth = nthValue ? static_cast<size_t>(ReadInt(*nthValue)) : 0;
         auto it = objects_.find(name);
         if (it == objects_.end()) Fail(nameValue, "no object named " + QuoteJson(name));
@@ -248,7 +254,6 @@ private:
         document_->InsertObject(std::move(owned), parent, pred);
         const json* name = Find(v, "name");
         object->SetName(name ? ReadString(*name) : std::string());
-        objects_[object->GetName().Str()].push_back(object);
         if (const json* mode = Find(v, "render"))
             object->SetRenderMode(ReadNamed(*mode, df::Names::kRenderMode, "render mode"));
         ReadPlacement(v, *object);
@@ -500,6 +505,7 @@ private:
     fast_json::BulkArrays* bulk_;
     std::unique_ptr<HlDocument> document_;
     std::unordered_map<std::string, std::vector<HlObject*>> objects_;  // by name, in pre-order
+    bool objectsIndexed_ = false;
     std::unordered_map<std::string, HlMaterial*> materials_;
     std::vector<PendingLink> links_;
 };
