@@ -107,7 +107,7 @@ private:
         auto digits = [&](bool fraction) {
             const char* start = p_;
             for (; p_ != end_ && *p_ >= '0' && *p_ <= '9'; ++p_) {
-                if (n.digits >= 100000000000000000) {  // a 19th digit might not fit
+                if (n.digits >= 100000000000000000 || n.exponent < -1000) {  // a 19th digit might not fit
                     n.exact = false;
                     continue;
                 }
@@ -198,7 +198,7 @@ private:
     }
     // One well-formed UTF-8 sequence of 2 to 4 bytes.
     void Utf8Sequence() {
-        auto byte = [&](size_t i) { return p_ + i < end_ ? static_cast<unsigned char>(p_[i]) : 0u; };
+        auto byte = [&](size_t i) { return i < static_cast<size_t>(end_ - p_) ? static_cast<unsigned char>(p_[i]) : 0u; };
         unsigned lead = byte(0);
         size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
         if (length == 0) Unusual();
