@@ -1,11 +1,16 @@
 // Loading documents from JSON text.
 //
-// The text is first scanned for nesting depth (the parser and everything after it may then
-// recurse safely), then parsed into a tree with a SAX handler that refuses duplicate keys,
-// then read into a document.  Content errors are thrown as the JSON value they concern and
-// turned into a key path only when one is reported, so reading costs no path bookkeeping.
+// Two ways lead to the same document.  The quick one (fast_json.h) reads the text into a tree
+// whose large arrays of geometry are already the host's own lists, and gives up on anything
+// unusual.  The precise one, taken then and whenever the quick one's document has an error,
+// scans the text for nesting depth (the parser and everything after it may then recurse
+// safely), parses it into a tree with a SAX handler that refuses duplicate keys and reads the
+// tree; its messages are the ones reported.  Content errors are thrown as the JSON value they
+// concern and turned into a key path only when one is reported, so reading costs no path
+// bookkeeping.
 #include "headless/json/document_json.h"
 #include "headless/json/document_values.h"
+#include "headless/json/fast_json.h"
 #include "headless/json/json_text.h"
 
 #include <algorithm>
@@ -33,8 +38,10 @@ namespace {
 
 class Loader {
 public:
-    explicit Loader(const PluginRegistry* registry)
-        : registry_(registry), document_(std::make_unique<HlDocument>(registry)) {}
+    // `bulk`: the lists the placeholders of a quickly read tree stand for (null for a tree of
+    // the precise path).  The loader takes them over.
+    Loader(const PluginRegistry* registry, fast_json::BulkArrays* bulk)
+        : registry_(registry), bulk_(bulk), document_(std::make_unique<HlDocument>(registry)) {}
 
     std::unique_ptr<HlDocument> Load(const json& root) {
         ExpectObject(root);
@@ -65,6 +72,17 @@ private:
         const json* nth;
         bool material;
     };
+
+    // The list a placeholder stands for, or null for a value from the text.  A placeholder
+    // where the loader expects none fails; the precise path then reports the real problem.
+    template <class T>
+    std::vector<T>* Bulk(const json& v, fast_json::BulkKind kind, std::vector<std::vector<T>> fast_json::BulkArrays::*lists) {
+        if (!v.is_binary()) return nullptr;
+        size_t index = 0;
+        if (!bulk_ || !fast_json::BulkIndex(v, kind, index) || index >= (bulk_->*lists).size())
+            Fail(v, "unexpected value");
+        return &(bulk_->*lists)[index];
+    }
 
     // --- parameters ---
 
@@ -122,7 +140,7 @@ private:
         return HostLink{};
     }
 
-    HostLink Resolve(const PendingLink& link) const {
+    HostLink Resolve(const PendingLink& link) {
         const std::string& name = link.name->get_ref<const std::string&>();
         if (link.material) {
             auto it = materials_.find(name);
@@ -132,8 +150,14 @@ private:
         return FindObject(*link.name, link.nth)->GetLink();
     }
 
-    HlObject* FindObject(const json& nameValue, const json* nthValue) const {
+    // Links and the camera are resolved once every object is read: the objects are indexed by
+    // name then, on the first search (a document without links needs no index).
+    HlObject* FindObject(const json& nameValue, const json* nthValue) {
         const std::string& name = ReadString(nameValue);
+        if (!objectsIndexed_) {
+            document_->ForEachObject([&](HlObject& object) { objects_[object.GetName().Str()].push_back(&object); });
+            objectsIndexed_ = true;
+        }
         size_t nth = nthValue ? static_cast<size_t>(ReadInt(*nthValue)) : 0;
         auto it = objects_.find(name);
         if (it == objects_.end()) Fail(nameValue, "no object named " + QuoteJson(name));
@@ -230,7 +254,6 @@ private:
         document_->InsertObject(std::move(owned), parent, pred);
         const json* name = Find(v, "name");
         object->SetName(name ? ReadString(*name) : std::string());
-        objects_[object->GetName().Str()].push_back(object);
         if (const json* mode = Find(v, "render"))
             object->SetRenderMode(ReadNamed(*mode, df::Names::kRenderMode, "render mode"));
         ReadPlacement(v, *object);
@@ -291,12 +314,21 @@ private:
             Fail(points ? *points : *polygons, "only polygon objects have points and polygons");
         std::vector<Vector> pointList;
         std::vector<CPolygon> polygonList;
-        if (points) {
+        using fast_json::BulkKind;
+        if (std::vector<Vector>* list = points ? Bulk(*points, BulkKind::kPoints, &fast_json::BulkArrays::points) : nullptr) {
+            pointList = std::move(*list);
+        } else if (points) {
             ExpectArray(*points);
             pointList.reserve(points->size());
             for (const json& p : *points) pointList.push_back(ReadVector(p));
         }
-        if (polygons) {
+        auto named = [&](int32_t i) { return i >= 0 && static_cast<size_t>(i) < pointList.size(); };
+        if (std::vector<CPolygon>* list =
+                polygons ? Bulk(*polygons, BulkKind::kPolygons, &fast_json::BulkArrays::polygons) : nullptr) {
+            for (const CPolygon& p : *list)
+                if (!named(p.a) || !named(p.b) || !named(p.c) || !named(p.d)) Fail(*polygons, "point index out of range");
+            polygonList = std::move(*list);
+        } else if (polygons) {
             ExpectArray(*polygons);
             polygonList.reserve(polygons->size());
             for (const json& p : *polygons) polygonList.push_back(ReadPolygon(p, object, pointList.size()));
@@ -398,6 +430,11 @@ private:
             uvw.assign(count, UvwCorners{});
             return;
         }
+        if (std::vector<UvwCorners>* list = Bulk(*v, fast_json::BulkKind::kUvs, &fast_json::BulkArrays::uvs)) {
+            if (list->size() != count) Fail(*v, "one entry per polygon expected");
+            uvw = std::move(*list);
+            return;
+        }
         ExpectArray(*v);
         if (v->size() != count)
             Fail(*v, "expected " + std::to_string(count) + " entries (one per polygon of object " +
@@ -419,6 +456,27 @@ private:
     }
 
     void ReadSelection(const json& v, HlTag& tag, const HlObject& object) {
+        int32_t count = object.GetPolygonCount();
+        std::vector<HostSelection::Range> ranges;
+        if (auto* list = Bulk(v, fast_json::BulkKind::kSelection, &fast_json::BulkArrays::selections)) {
+            for (const auto& r : *list)
+                if (r.first < 0 || r.last >= count || r.first > r.last) Fail(v, "polygon index out of range");
+            ranges = std::move(*list);
+        } else {
+            ReadRanges(v, object, ranges);
+        }
+        // Merged in order first, so the selection takes each disjoint range once.
+        std::sort(ranges.begin(), ranges.end(), [](auto a, auto b) { return a.first < b.first; });
+        std::vector<HostSelection::Range> merged;
+        for (const auto& r : ranges) {
+            if (!merged.empty() && static_cast<int64_t>(merged.back().last) + 1 >= r.first)
+                merged.back().last = std::max(merged.back().last, r.last);
+            else merged.push_back(r);
+        }
+        for (const auto& r : merged) tag.GetSelection()->SelectRange(r.first, r.last);
+    }
+
+    void ReadRanges(const json& v, const HlObject& object, std::vector<HostSelection::Range>& ranges) {
         ExpectArray(v);
         int32_t count = object.GetPolygonCount();
         auto index = [&](const json& i) {
@@ -428,7 +486,6 @@ private:
                             QuoteJson(object.GetName().Str()) + " has " + std::to_string(count) + " polygons)");
             return n;
         };
-        std::vector<HostSelection::Range> ranges;
         ranges.reserve(v.size());
         for (const json& item : v) {
             if (!item.is_array()) {
@@ -442,20 +499,13 @@ private:
                 Fail(item, "range [" + std::to_string(first) + ", " + std::to_string(last) + "] runs backwards");
             ranges.push_back({first, last});
         }
-        // Merged in order first, so the selection takes each disjoint range once.
-        std::sort(ranges.begin(), ranges.end(), [](auto a, auto b) { return a.first < b.first; });
-        std::vector<HostSelection::Range> merged;
-        for (const auto& r : ranges) {
-            if (!merged.empty() && static_cast<int64_t>(merged.back().last) + 1 >= r.first)
-                merged.back().last = std::max(merged.back().last, r.last);
-            else merged.push_back(r);
-        }
-        for (const auto& r : merged) tag.GetSelection()->SelectRange(r.first, r.last);
     }
 
     const PluginRegistry* registry_;
+    fast_json::BulkArrays* bulk_;
     std::unique_ptr<HlDocument> document_;
     std::unordered_map<std::string, std::vector<HlObject*>> objects_;  // by name, in pre-order
+    bool objectsIndexed_ = false;
     std::unordered_map<std::string, HlMaterial*> materials_;
     std::vector<PendingLink> links_;
 };
@@ -470,9 +520,26 @@ std::string DocumentName(const std::string& source) {
 
 }  // namespace
 
-std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::string& source,
-                                         const HostFilename& folder, const PluginRegistry* registry,
-                                         LoadError& error) {
+namespace document_loading {
+
+std::unique_ptr<HlDocument> LoadFast(const std::string& text, const std::string& source, const HostFilename& folder,
+                                     const PluginRegistry* registry) {
+    json root;
+    fast_json::BulkArrays bulk;
+    if (!fast_json::ParseDocumentText(text, df::kMaxNesting, root, bulk)) return nullptr;
+    try {
+        std::unique_ptr<HlDocument> document = Loader(registry, &bulk).Load(root);
+        document->SetName(DocumentName(source));
+        document->SetPath(folder);
+        return document;
+    } catch (const ContentError&) {
+    } catch (const std::exception&) {
+    }
+    return nullptr;
+}
+
+std::unique_ptr<HlDocument> LoadPrecise(const std::string& text, const std::string& source, const HostFilename& folder,
+                                        const PluginRegistry* registry, LoadError& error) {
     json root;
     std::string problem;
     if (!ParseJsonText(text, source, df::kMaxNesting, root, problem)) {
@@ -480,7 +547,7 @@ std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::str
         return nullptr;
     }
     try {
-        std::unique_ptr<HlDocument> document = Loader(registry).Load(root);
+        std::unique_ptr<HlDocument> document = Loader(registry, nullptr).Load(root);
         document->SetName(DocumentName(source));
         document->SetPath(folder);
         return document;
@@ -492,6 +559,15 @@ std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::str
         error.message = source + ": " + e.what();
     }
     return nullptr;
+}
+
+}  // namespace document_loading
+
+std::unique_ptr<HlDocument> LoadDocument(const std::string& text, const std::string& source,
+                                         const HostFilename& folder, const PluginRegistry* registry,
+                                         LoadError& error) {
+    if (auto document = document_loading::LoadFast(text, source, folder, registry)) return document;
+    return document_loading::LoadPrecise(text, source, folder, registry, error);
 }
 
 }  // namespace headless

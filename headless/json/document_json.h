@@ -34,6 +34,16 @@ inline constexpr uint64_t kMaxDocumentBytes = 1073741824;
 std::unique_ptr<HlDocument> LoadDocumentFile(const std::string& nativePath, const FileSystem& files,
                                              const PluginRegistry* registry, LoadError& error);
 
+// The two ways LoadDocument reads a document, open for the tests that hold them to the same
+// results.  LoadFast reads the usual documents quickly and returns null, telling nothing, on
+// anything unusual, errors included; LoadPrecise reads every text and reports exact errors.
+namespace document_loading {
+std::unique_ptr<HlDocument> LoadFast(const std::string& text, const std::string& source, const HostFilename& folder,
+                                     const PluginRegistry* registry);
+std::unique_ptr<HlDocument> LoadPrecise(const std::string& text, const std::string& source, const HostFilename& folder,
+                                        const PluginRegistry* registry, LoadError& error);
+}  // namespace document_loading
+
 // Writes a document back as JSON text that LoadDocument reads to an equal document.
 std::string SaveDocument(const HlDocument& document);
 
