@@ -106,6 +106,7 @@ bool Session::StartHost(int& exitStatus) {
             return false;
         }
     }
+    host_.KeepRecords(false);  // the lines are passed on as they come
     if (!options_.quiet) host_.SetConsoleSink([](const std::string& line) { std::cout << line << std::endl; });
     return true;
 }

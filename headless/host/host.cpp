@@ -48,24 +48,18 @@ HeadlessHost::~HeadlessHost() {
 }
 
 void HeadlessHost::Print(const HostString& line) {
-    console_.push_back(line.Str());
+    if (keepRecords_) console_.push_back(line.Str());
     if (consoleSink_) consoleSink_(line.Str());
 }
 
-void HeadlessHost::StatusSetText(const HostString& text) {
-    status_.push_back({StatusEvent::Kind::kText, text.Str(), 0});
-    if (statusSink_) statusSink_(status_.back());
+void HeadlessHost::RecordStatus(StatusEvent event) {
+    if (statusSink_) statusSink_(event);
+    if (keepRecords_) status_.push_back(std::move(event));
 }
 
-void HeadlessHost::StatusSetBar(int32_t percent) {
-    status_.push_back({StatusEvent::Kind::kBar, {}, percent});
-    if (statusSink_) statusSink_(status_.back());
-}
-
-void HeadlessHost::StatusClear() {
-    status_.push_back({StatusEvent::Kind::kClear, {}, 0});
-    if (statusSink_) statusSink_(status_.back());
-}
+void HeadlessHost::StatusSetText(const HostString& text) { RecordStatus({StatusEvent::Kind::kText, text.Str(), 0}); }
+void HeadlessHost::StatusSetBar(int32_t percent) { RecordStatus({StatusEvent::Kind::kBar, {}, percent}); }
+void HeadlessHost::StatusClear() { RecordStatus({StatusEvent::Kind::kClear, {}, 0}); }
 
 void HeadlessHost::ClearRecords() {
     console_.clear();

@@ -85,7 +85,11 @@ public:
     HlDocument* Document() { return document_.get(); }
     void SetDocument(std::unique_ptr<HlDocument> document) { document_ = std::move(document); }
 
+    // The console's lines and the status events, as they came, while records are kept (the
+    // default); the command line, which only passes them on, does not keep them, so a long
+    // export does not hold every line it printed.
     const std::vector<std::string>& Console() const { return console_; }
+    void KeepRecords(bool keep) { keepRecords_ = keep; }
     // What kept the module's classes from registering, one line each: an icon that did not
     // load during a registration ("PATH: cannot read the icon: REASON", PATH of this machine)
     // and a description that the resources do not hold.
@@ -106,6 +110,7 @@ public:
     int64_t LiveHostBlocks() const { return liveBlocks_; }
 
 private:
+    void RecordStatus(StatusEvent event);
     // Whether the resources hold the description that class `id` names; a problem when not.
     bool KnowsDescription(int32_t id, const HostString& description);
 
@@ -119,6 +124,7 @@ private:
     std::vector<StatusEvent> status_;
     std::vector<std::string> registrationProblems_;
     bool registering_ = false;
+    bool keepRecords_ = true;
     std::function<void(const std::string&)> consoleSink_;
     std::function<void(const StatusEvent&)> statusSink_;
     std::function<int64_t()> fakeTimer_;
