@@ -63,7 +63,7 @@ bool MeshFilePool::Finish() {
     std::unique_lock lock(mutex_);
     ReportDone(lock);
     while (!jobs_.empty()) {
-        done_.wait(lock);
+        WaitForDone(lock);
         ReportDone(lock);
     }
     return allWritten_;
@@ -79,9 +79,18 @@ void MeshFilePool::WaitForRoom(int64_t polygons) {
                 static_cast<int64_t>(jobs_.size()) < int64_t{threads_} * limits_.unreportedPerThread);
     };
     while (!room()) {
-        done_.wait(lock);
+        WaitForDone(lock);
         ReportDone(lock);
     }
+}
+
+void MeshFilePool::WaitForDone(std::unique_lock<std::mutex>& lock) {
+    const int64_t finished = finished_;
+    HandOver(lock);
+    if (!waiting_.empty()) work_.notify_all();  // every worker may take one
+    walkWaits_ = true;
+    done_.wait(lock, [&] { return finished_ != finished; });
+    walkWaits_ = false;
 }
 
 void MeshFilePool::ReportDone(std::unique_lock<std::mutex>& lock) {
@@ -105,24 +114,35 @@ void MeshFilePool::Enqueue(std::unique_ptr<Job> job) {
         ++unwritten_;
         unwrittenPolygons_ += added.polygons;
         waiting_.push_back(&added);
-        if (static_cast<int32_t>(waiting_.size()) > idle_ && static_cast<int32_t>(workers_.size()) < threads_ &&
-            threads_ > 1) {
-            try {
-                workers_.emplace_back([this] { Work(); });
-            } catch (const std::system_error&) {
-                // No thread to be had: with none at all, the mesh is written below.
-            }
-        } else {
-            work_.notify_one();
-        }
-        if (workers_.empty()) {
-            waiting_.pop_back();
-            lock.unlock();
-            Run(added);
-            lock.lock();
-        }
+        // Small meshes are handed over in runs, not with a wake-up each.
+        constexpr size_t kRun = 16;
+        constexpr int64_t kLargeMesh = 1 << 14;
+        if (threads_ == 1 || waiting_.size() >= kRun || added.polygons >= kLargeMesh) HandOver(lock);
     }
     ReportDone(lock);
+}
+
+void MeshFilePool::HandOver(std::unique_lock<std::mutex>& lock) {
+    if (waiting_.empty()) return;
+    if (idle_ > 0) {
+        work_.notify_one();
+        return;
+    }
+    if (threads_ > 1 && static_cast<int32_t>(workers_.size()) < threads_) {
+        try {
+            workers_.emplace_back([this] { Work(); });
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had: with none at all, the meshes are written here.
+        }
+    }
+    while (workers_.empty() && !waiting_.empty()) {
+        Job& next = *waiting_.front();
+        waiting_.pop_front();
+        lock.unlock();
+        Run(next);
+        lock.lock();
+    }
 }
 
 void MeshFilePool::Work() {
@@ -157,8 +177,10 @@ void MeshFilePool::Run(Job& job) {
         job.outcome.written = written;
         job.outcome.milliseconds = job.prepareMilliseconds + static_cast<int64_t>(elapsed);
         job.done = true;
+        ++finished_;
         --unwritten_;
         unwrittenPolygons_ -= job.polygons;
+        if (!walkWaits_) return;
     }
     done_.notify_one();
 }

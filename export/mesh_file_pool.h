@@ -25,7 +25,7 @@
 #include "sdk/scene.h"
 
 struct MeshFileLimits {
-    int32_t jobsPerThread = 2;           // prepared meshes not yet written, per worker
+    int32_t jobsPerThread = 64;          // prepared meshes not yet written, per worker
     int64_t polygons = 1 << 20;          // their polygons (a larger mesh waits to be alone)
     int32_t unreportedPerThread = 256;   // written meshes whose line waits for an earlier one
 };
@@ -57,6 +57,11 @@ private:
 
     // Waits until a mesh of `polygons` polygons may be prepared, reporting meanwhile.
     void WaitForRoom(int64_t polygons);
+    // Waits for a worker to finish a mesh; the meshes waiting are handed over first.
+    void WaitForDone(std::unique_lock<std::mutex>& lock);
+    // Has a worker take the meshes waiting: an idle one is woken, else one is started while
+    // there are fewer than `threads`; with one thread, or none to be had, they are written here.
+    void HandOver(std::unique_lock<std::mutex>& lock);
     // Prints the lines of the meshes done at the front of the queue (lock held on entry and
     // on return, released while printing).
     void ReportDone(std::unique_lock<std::mutex>& lock);
@@ -79,6 +84,8 @@ private:
     int32_t unwritten_ = 0;                  // prepared or being written
     int64_t unwrittenPolygons_ = 0;
     int32_t idle_ = 0;                       // workers waiting for a mesh
+    bool walkWaits_ = false;                 // the export thread waits for a mesh to be done
+    int64_t finished_ = 0;                   // meshes written (or not) so far
     bool stopping_ = false;
     std::vector<std::thread> workers_;
 };
