@@ -44,6 +44,11 @@ void MeshFilePool::WriteMesh(HostDocument* document, const HostFilename& directo
     Host& host = TheHost();
     auto job = std::make_unique<Job>();
     const int64_t start = host.GetTimer();
+    // The folder is looked for once, not for every mesh: a frame writes its meshes into one.
+    if (directory.Str() != madeDirectory_) {
+        if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
+        madeDirectory_ = directory.Str();
+    }
     job->mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates, threads_, job->outcome, mode_);
     job->prepareMilliseconds = host.GetTimer() - start;
     job->polygons = polygons;
@@ -108,17 +113,13 @@ void MeshFilePool::Enqueue(std::unique_ptr<Job> job) {
     std::unique_lock lock(mutex_);
     Job& added = *job;
     jobs_.push_back(std::move(job));
-    if (!added.outcome.opened) {
-        added.done = true;  // its error line waits for the lines before it
-    } else {
-        ++unwritten_;
-        unwrittenPolygons_ += added.polygons;
-        waiting_.push_back(&added);
-        // Small meshes are handed over in runs, not with a wake-up each.
-        constexpr size_t kRun = 16;
-        constexpr int64_t kLargeMesh = 1 << 14;
-        if (threads_ == 1 || waiting_.size() >= kRun || added.polygons >= kLargeMesh) HandOver(lock);
-    }
+    ++unwritten_;
+    unwrittenPolygons_ += added.polygons;
+    waiting_.push_back(&added);
+    // Small meshes are handed over in runs, not with a wake-up each.
+    constexpr size_t kRun = 16;
+    constexpr int64_t kLargeMesh = 1 << 14;
+    if (threads_ == 1 || waiting_.size() >= kRun || added.polygons >= kLargeMesh) HandOver(lock);
     ReportDone(lock);
 }
 

@@ -17,6 +17,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -73,6 +74,7 @@ private:
 
     int32_t threads_;
     FileMode mode_;
+    std::string madeDirectory_;  // the folder last made sure of
     MeshFileLimits limits_;
     bool allWritten_ = true;
 

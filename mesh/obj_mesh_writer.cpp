@@ -52,15 +52,11 @@ void WriteValueBlock(ObjTextWriter& text, std::optional<CornerTable<T>>& table, 
 PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                          HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
                          FileMode mode) {
-    Host& host = TheHost();
     PreparedMesh mesh;
     ObjMesh source(document, object, mergeDuplicates);
-    if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
     outcome.path = directory + fileName;
-    mesh.file = host.OpenFile(outcome.path, mode);
-    outcome.opened = mesh.file != nullptr;
-    if (!mesh.file) return mesh;
-
+    mesh.path = outcome.path;
+    mesh.mode = mode;
     mesh.name = OneLineName(object.GetName().Str());
     outcome.name = mesh.name;
     outcome.polygonCount = object.GetPolygonCount();
@@ -79,7 +75,11 @@ PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, 
 }
 
 bool WritePreparedMesh(PreparedMesh& mesh) {
-    if (!mesh.file) return false;
+    if (!mesh.file) mesh.file = TheHost().OpenFile(mesh.path, mesh.mode);
+    if (!mesh.file) {
+        mesh = PreparedMesh();
+        return false;
+    }
     bool written = false;
     {
         ObjTextWriter text(*mesh.file);
@@ -112,7 +112,7 @@ bool WritePreparedMesh(PreparedMesh& mesh) {
 
 void ReportMeshFile(const MeshFileOutcome& outcome) {
     Host& host = TheHost();
-    if (outcome.opened) host.StatusSetBar(100);
+    host.StatusSetBar(100);
     if (!outcome.written) {
         host.Print("* Error: the mesh file could not be written: " + outcome.path.Str());
         return;
@@ -127,6 +127,7 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     Host& host = TheHost();
     const int64_t start = host.GetTimer();
     if (!object) return 0;
+    if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
     MeshFileOutcome outcome;
     PreparedMesh mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates,
                                     threads_ ? *threads_ : host.GetCpuCount(), outcome, mode_);

@@ -8,10 +8,10 @@
 // comment.  The status bar shows the stage and the console the time the export took.
 //
 // Writing a mesh has three steps.  PrepareMesh gathers all the host has to give (points,
-// polygons, texture coordinates, normals, the face groups' materials) and opens the file;
-// WritePreparedMesh formats the text into the open file and closes it without calling the
-// host, so it may run on any thread; ReportMeshFile prints the console's line.  WriteMesh
-// does all three on the caller's thread.
+// polygons, texture coordinates, normals, the face groups' materials); WritePreparedMesh opens
+// the file, formats the text into it and closes it, calling nothing of the host but its file
+// facility (which serves any thread), so it may run on any thread; ReportMeshFile prints the
+// console's line.  WriteMesh does all three on the caller's thread.
 #pragma once
 
 #include <cstdint>
@@ -44,39 +44,39 @@ struct MeshFileOutcome {
     HostFilename path;
     std::string name;          // the object's name on one line
     int32_t polygonCount = 0;  // the object's
-    bool opened = false;
     bool written = false;
     int64_t milliseconds = 0;  // from the start of the preparation to the end of the write
 };
 
 // A mesh file whose text needs nothing more from the host: its own copies of the object's
-// points and polygons, the corner tables, the face groups, and the open file.
+// points and polygons, the corner tables, the face groups, and where and how to write it.
 struct PreparedMesh {
+    HostFilename path;
+    FileMode mode = FileMode::kWrite;
     std::string name;
     std::vector<Vector> points;
     std::vector<CPolygon> polygons;
     std::optional<CornerTable<Uv>> uvs;
     std::optional<CornerTable<Vector>> normals;
     std::vector<FaceGroup> groups;
-    std::unique_ptr<HostFile> file;  // null when it could not be opened
+    std::unique_ptr<HostFile> file;  // opened by WritePreparedMesh unless opened before
 };
 
-// On the host's thread: opens directory + fileName (creating the directory when it is
-// missing) and, when it opened, gathers the mesh, showing the stages on the status bar.
-// `threads`: how many threads may merge corners; `mode`: how the file is opened (kWrite, or
-// kWriteBatch for a file that takes its place when the host commits its batch).  The outcome's
-// path, name and polygon count are filled in, and `opened`.
+// On the host's thread: gathers the mesh of directory + fileName (the directory must exist),
+// showing the stages on the status bar.  `threads`: how many threads may merge corners;
+// `mode`: how the file is to be opened (kWrite, or kWriteBatch for a file that takes its place
+// when the host commits its batch).  The outcome's path, name and polygon count are filled in.
 PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                          HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
                          FileMode mode = FileMode::kWrite);
 
-// On any thread, no host call: writes the text into the prepared file and closes it; the
-// mesh's data and the file are released.  False when the file was not opened or not all of it
-// could be written: dropped open, it is discarded, and whatever stood at its path stays.
+// On any thread: opens the file, writes the text into it and closes it; the mesh's data and the
+// file are released.  False when the file could not be opened or not all of it could be
+// written: dropped open, it is discarded, and whatever stood at its path stays.
 bool WritePreparedMesh(PreparedMesh& mesh);
 
-// On the host's thread: for a file that was opened, the status bar at its end; then the
-// console's line, "Exported mesh: ..." or the error naming the file.
+// On the host's thread: the status bar at the mesh's end; then the console's line,
+// "Exported mesh: ..." or the error naming the file.
 void ReportMeshFile(const MeshFileOutcome& outcome);
 
 class ObjMeshWriter {
@@ -86,6 +86,7 @@ public:
     ObjMeshWriter& operator=(const ObjMeshWriter&) = delete;
 
     // Writes `object` to directory + fileName, creating the directory when it is missing.
+    // (The pool of export/ writes many such files at once.)
     // mergeDuplicates: equal texture coordinates and normals are written once.
     // 1 when the file was written.  0 for a null object (nothing is written) and when the file
     // cannot be opened or written: the console names the file, and no file (nor part of one)

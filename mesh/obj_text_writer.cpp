@@ -63,7 +63,7 @@ char* FaceLine(char* out, const CPolygon& polygon, size_t index, const FaceIndex
 
 }  // namespace
 
-ObjTextWriter::ObjTextWriter(HostFile& file) : file_(file), block_(std::make_unique<char[]>(kBlockBytes)) {}
+ObjTextWriter::ObjTextWriter(HostFile& file) : file_(file), block_(new char[kBlockBytes]) {}
 
 void ObjTextWriter::Flush() {
     if (used_ != 0 && !failed_ && !file_.Write(block_.get(), used_)) failed_ = true;

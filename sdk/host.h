@@ -35,7 +35,8 @@ public:
     // Threads: runs thread.Main() and returns when it has ended.
     virtual bool StartThread(Thread& thread, int32_t back, int32_t priority) = 0;
 
-    // Files: null when the file cannot be opened.
+    // Files: null when the file cannot be opened.  The file facility (opening, and a file in
+    // the hands of one thread at a time) serves any thread.
     virtual std::unique_ptr<HostFile> OpenFile(const HostFilename& name, FileMode mode) = 0;
     virtual bool FileExists(const HostFilename& name, bool isDirectory = false) = 0;
     virtual bool DeleteFile(const HostFilename& name) = 0;

@@ -86,7 +86,7 @@ protected:
                 if (i == kBlocked) {
                     PreparedMesh exhausted;
                     exhausted.file = std::make_unique<ExhaustedFile>();
-                    pool.Write(std::move(exhausted), {HostPath(folder + "/exhausted.obj"), "exhausted", 1, true}, 1);
+                    pool.Write(std::move(exhausted), {HostPath(folder + "/exhausted.obj"), "exhausted", 1}, 1);
                 }
             }
             if (finish) run.written = pool.Finish();
