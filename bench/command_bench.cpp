@@ -98,8 +98,9 @@ bool RunCommand(std::vector<std::string> arguments, double& peakMegabytes) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// `again`: the export runs once before it is timed, so the timed one replaces its files.
 void RunExport(benchmark::State& state, const fs::path& workspace, const fs::path& document,
-               const fs::path& outputBase, std::vector<std::string> options) {
+               const fs::path& outputBase, std::vector<std::string> options, bool again = false) {
     if (document.empty()) {
         state.SkipWithError("the document could not be saved");
         return;
@@ -110,6 +111,8 @@ void RunExport(benchmark::State& state, const fs::path& workspace, const fs::pat
                                           "--overwrite"};
     arguments.insert(arguments.end(), options.begin(), options.end());
     double peak = 0;
+    if (again && !RunCommand(arguments, peak)) state.SkipWithError("the first export failed");
+    peak = 0;
     for (auto _ : state) {
         double run = 0;
         if (!RunCommand(arguments, run)) state.SkipWithError("the export failed");
@@ -129,17 +132,20 @@ void BM_CommandExportGrid(benchmark::State& state) {
 }
 
 // Many small polygon objects, each its own mesh file; range(1): 0 written to memory
-// (/dev/shm), 1 to the disk (the system's temporary folder).
+// (/dev/shm), 1 to the disk (the system's temporary folder), 2 to the disk over the files of
+// an earlier export.
 void BM_CommandExportObjects(benchmark::State& state) {
     const fs::path workspace = Workspace("/dev/shm");
     const fs::path output = state.range(1) ? Workspace(fs::temp_directory_path()) : workspace;
-    RunExport(state, workspace, ObjectsDocument(workspace, static_cast<int32_t>(state.range(0))), output, {});
+    RunExport(state, workspace, ObjectsDocument(workspace, static_cast<int32_t>(state.range(0))), output, {},
+              state.range(1) == 2);
 }
 
 BENCHMARK(BM_CommandExportGrid)->Arg(100)->Arg(316)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CommandExportObjects)
     ->Args({10000, 0})
     ->Args({10000, 1})
+    ->Args({10000, 2})
     ->Args({100000, 0})
     ->Args({160000, 0})
     ->Unit(benchmark::kMillisecond)

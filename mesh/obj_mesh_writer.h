@@ -86,7 +86,6 @@ public:
     ObjMeshWriter& operator=(const ObjMeshWriter&) = delete;
 
     // Writes `object` to directory + fileName, creating the directory when it is missing.
-    // (The pool of export/ writes many such files at once.)
     // mergeDuplicates: equal texture coordinates and normals are written once.
     // 1 when the file was written.  0 for a null object (nothing is written) and when the file
     // cannot be opened or written: the console names the file, and no file (nor part of one)
