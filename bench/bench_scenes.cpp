@@ -51,6 +51,18 @@ HostObject* AddGrid(headless::HeadlessHost& host, int32_t side, bool waved) {
     return grid;
 }
 
+void AddQuadObjects(headless::HeadlessHost& host, int32_t count) {
+    auto document = std::make_unique<headless::HlDocument>(&host.Registry());
+    for (int32_t i = 0; i < count; ++i) {
+        auto object = std::make_unique<headless::HlObject>(host_type::kPolygonObject, &host.Registry());
+        object->SetName("Part " + std::to_string(i));
+        object->SetGeometry({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {{0, 1, 2, 3}});
+        object->SetPRS({static_cast<float>(i), 0, 0}, {}, {1, 1, 1});
+        document->InsertObject(std::move(object), nullptr, nullptr);
+    }
+    host.SetDocument(std::move(document));
+}
+
 double StatusMegabytes(const char* key) {
     std::ifstream status("/proc/self/status");
     std::string line;

@@ -12,6 +12,8 @@ namespace bench {
 // point has a normal of its own (a million distinct normals at the largest size) as on real
 // models.  Returns the grid.
 HostObject* AddGrid(headless::HeadlessHost& host, int32_t side, bool waved);
+// `count` polygon objects of one quad each, side by side, as the host's active document.
+void AddQuadObjects(headless::HeadlessHost& host, int32_t count);
 
 // A value of /proc/self/status ("VmHWM:", "VmRSS:") in megabytes.
 double StatusMegabytes(const char* key);

@@ -61,18 +61,9 @@ fs::path GridDocument(const fs::path& workspace, int32_t side) {
     return SaveOnce(host, workspace, "grid-" + std::to_string(side) + ".json");
 }
 
-// `count` polygon objects of one quad each, side by side.
 fs::path ObjectsDocument(const fs::path& workspace, int32_t count) {
     headless::HeadlessHost host;
-    auto document = std::make_unique<headless::HlDocument>(&host.Registry());
-    for (int32_t i = 0; i < count; ++i) {
-        auto object = std::make_unique<headless::HlObject>(host_type::kPolygonObject, &host.Registry());
-        object->SetName("Part " + std::to_string(i));
-        object->SetGeometry({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {{0, 1, 2, 3}});
-        object->SetPRS({static_cast<float>(i), 0, 0}, {}, {1, 1, 1});
-        document->InsertObject(std::move(object), nullptr, nullptr);
-    }
-    host.SetDocument(std::move(document));
+    bench::AddQuadObjects(host, count);
     return SaveOnce(host, workspace, "objects-" + std::to_string(count) + ".json");
 }
 

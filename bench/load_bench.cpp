@@ -27,15 +27,7 @@ const std::string& DocumentText(int kind, int32_t size) {
     if (kind == kGrid) {
         bench::AddGrid(host, size, false);
     } else {
-        auto document = std::make_unique<headless::HlDocument>(&host.Registry());
-        for (int32_t i = 0; i < size; ++i) {
-            auto object = std::make_unique<headless::HlObject>(host_type::kPolygonObject, &host.Registry());
-            object->SetName("Part " + std::to_string(i));
-            object->SetGeometry({{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}, {{0, 1, 2, 3}});
-            object->SetPRS({static_cast<float>(i), 0, 0}, {}, {1, 1, 1});
-            document->InsertObject(std::move(object), nullptr, nullptr);
-        }
-        host.SetDocument(std::move(document));
+        bench::AddQuadObjects(host, size);
     }
     text = headless::SaveDocument(*host.Document());
     return text;

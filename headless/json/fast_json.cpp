@@ -378,41 +378,36 @@ private:
         } while (More(']'));
     }
 
+    // An array of `least` to Most values, each read by `read`, into `out`; how many.
+    template <class T, size_t Most, class Read>
+    size_t Elements(T (&out)[Most], size_t least, Read read) {
+        OpenArray();
+        size_t count = 0;
+        do {
+            if (count == Most) Unusual();
+            out[count++] = read();
+        } while (More(']'));
+        --depth_;
+        if (count < least) Unusual();
+        return count;
+    }
+
     void Polygons(std::vector<CPolygon>& out) {
         do {
-            OpenArray();
             int32_t index[4];
-            size_t count = 0;
-            do {
-                if (count == 4) Unusual();
-                index[count++] = Index();
-            } while (More(']'));
-            --depth_;
-            if (count < 3) Unusual();
+            const size_t count = Elements(index, 3, [&] { return Index(); });
             out.push_back({index[0], index[1], index[2], count == 4 ? index[3] : index[2]});
         } while (More(']'));
     }
 
     void Uvs(std::vector<UvwCorners>& out) {
         do {
-            OpenArray();
             Vector corner[4];
-            size_t count = 0;
-            do {
-                if (count == 4) Unusual();
-                OpenArray();
+            const size_t count = Elements(corner, 3, [&] {
                 float c[3];
-                size_t n = 0;
-                do {
-                    if (n == 3) Unusual();
-                    c[n++] = Real();
-                } while (More(']'));
-                --depth_;
-                if (n < 2) Unusual();
-                corner[count++] = {c[0], c[1], n == 3 ? c[2] : 0.0f};
-            } while (More(']'));
-            --depth_;
-            if (count < 3) Unusual();
+                const size_t n = Elements(c, 2, [&] { return Real(); });
+                return Vector{c[0], c[1], n == 3 ? c[2] : 0.0f};
+            });
             out.push_back({corner[0], corner[1], corner[2], count == 4 ? corner[3] : corner[2]});
         } while (More(']'));
     }
