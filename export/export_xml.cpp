@@ -7,6 +7,7 @@
 #include "core/scene_walk.h"
 #include "core/xml.h"
 #include "export/settings_elements.h"
+#include "mesh/obj_mesh_writer.h"
 #include "tags/render_settings.h"
 
 HostFilename FrameFileName(const HostFilename& baseName, int32_t frame, const char* suffix) {
@@ -165,7 +166,7 @@ int32_t ExportXML::ExportScene(bool meshesWritten) {
     // them does.
     std::vector<HostFilename> unplaced;
     if (!host.CommitFiles(unplaced)) filesWritten = false;
-    for (const HostFilename& file : unplaced) host.Print("* Error: the mesh file could not be written: " + file.Str());
+    for (const HostFilename& file : unplaced) ReportUnwritableMesh(file);
     bool saved = false;
     if (filesWritten) {
         saved = stream.Finish();

@@ -110,11 +110,15 @@ bool WritePreparedMesh(PreparedMesh& mesh) {
     return written;
 }
 
+void ReportUnwritableMesh(const HostFilename& path) {
+    TheHost().Print("* Error: the mesh file could not be written: " + path.Str());
+}
+
 void ReportMeshFile(const MeshFileOutcome& outcome) {
     Host& host = TheHost();
     host.StatusSetBar(100);
     if (!outcome.written) {
-        host.Print("* Error: the mesh file could not be written: " + outcome.path.Str());
+        ReportUnwritableMesh(outcome.path);
         return;
     }
     const float seconds = static_cast<float>(outcome.milliseconds) / 1000.0f;

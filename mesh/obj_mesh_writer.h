@@ -75,6 +75,8 @@ PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, 
 // written: dropped open, it is discarded, and whatever stood at its path stays.
 bool WritePreparedMesh(PreparedMesh& mesh);
 
+// The console's line for a mesh file that could not be written (or take its place).
+void ReportUnwritableMesh(const HostFilename& path);
 // On the host's thread: the status bar at the mesh's end; then the console's line,
 // "Exported mesh: ..." or the error naming the file.
 void ReportMeshFile(const MeshFileOutcome& outcome);
