@@ -9,7 +9,7 @@ FUZZ_SECONDS ?= 20
 EXAMPLE    ?= examples/room.json
 
 PACKAGES = cmake make g++ clang pkg-config libtinyxml-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
-           libbenchmark-dev libcli11-dev libtiff-dev libpng-dev
+           libbenchmark-dev libcli11-dev libtiff-dev libpng-dev libassimp-dev
 
 .PHONY: all deps build run test test-normal test-asan test-fuzz bench clean
 

@@ -1,0 +1,49 @@
+// The file's axes and unit as the host's.
+#include "headless/json/document_json.h"
+#include "import/import_context.h"
+
+namespace scene_import {
+
+namespace {
+
+Vector ToVector(double x, double y, double z) {
+    return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+}
+
+}  // namespace
+
+AxisConversion::AxisConversion(const aiMatrix3x3& toYUp, double metres) : turn_(toYUp), metres_(metres) {
+    // The host's z runs the other way: its coordinates are left-handed.
+    turn_.c1 = -turn_.c1;
+    turn_.c2 = -turn_.c2;
+    turn_.c3 = -turn_.c3;
+}
+
+Vector AxisConversion::Point(const aiVector3D& p) const {
+    const aiVector3D q = turn_ * p;
+    return ToVector(metres_ * q.x, metres_ * q.y, metres_ * q.z);
+}
+
+Vector AxisConversion::Direction(const aiVector3D& d) const {
+    const aiVector3D q = turn_ * d;
+    return ToVector(q.x, q.y, q.z);
+}
+
+Matrix AxisConversion::Placement(const aiMatrix4x4& m) const {
+    // T · M · T⁻¹ for the axes (T is orthogonal, so T⁻¹ = Tᵀ); the offset is a point.
+    const aiMatrix3x3 linear = turn_ * aiMatrix3x3(m) * aiMatrix3x3(turn_).Transpose();
+    Matrix out;
+    out.v1 = ToVector(linear.a1, linear.b1, linear.c1);
+    out.v2 = ToVector(linear.a2, linear.b2, linear.c2);
+    out.v3 = ToVector(linear.a3, linear.b3, linear.c3);
+    out.off = Point(aiVector3D(m.a4, m.b4, m.c4));
+    return out;
+}
+
+int32_t ModuleType(const char* className) {
+    return headless::document_format::ValueOf(headless::document_format::Names::kTagType, className)
+        .value_or(headless::document_format::ValueOf(headless::document_format::Names::kObjectType, className)
+                      .value_or(0));
+}
+
+}  // namespace scene_import
