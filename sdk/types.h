@@ -65,6 +65,8 @@ inline constexpr int32_t kSpecularHeight = 1017;
 inline constexpr int32_t kTransparencyBlur = 1120;
 inline constexpr int32_t kReflectionBlur = 1130;
 inline constexpr int32_t kReflectionStrength = 2501;
+inline constexpr int32_t kLuminanceColour = 2200;      // the luminance channel's colour
+inline constexpr int32_t kLuminanceBrightness = 2201;  // factor applied to it
 }  // namespace host_material
 
 // Texture projections of the texture tag (parameter 1011).
