@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "import/import_scene.h"
@@ -88,6 +89,9 @@ void AddMeshLight(ImportContext& context, headless::HlObject& object, const aiCo
 // The camera of a node: turns the node's object into a camera object looking as the file's
 // camera looks, with focal length and film width from its field of view.
 void ImportCamera(ImportContext& context, const aiCamera& camera, headless::HlObject& object);
+// The camera's own frame in its node's space, in host axes: what ImportCamera composes into the
+// node's matrix (and the animation into every frame of a moving camera).
+Matrix CameraFrame(const ImportContext& context, const aiCamera& camera);
 // Sets the document's camera to the file's first camera, with a camera tag holding the image
 // aspect, and the render size to match.
 void ChooseSceneCamera(ImportContext& context);
@@ -97,8 +101,9 @@ void ChooseSceneCamera(ImportContext& context);
 // each.
 void ImportLight(ImportContext& context, const aiLight& light, headless::HlObject& object);
 
-// Node animation: tracks of position, rotation and scale at every frame of the document's rate,
-// the document's frame range, and an animation tag on every object that moves.
-void ImportAnimation(ImportContext& context);
+// Node animation: the document's rate, tracks of position, rotation and scale at every frame of
+// it, and an animation tag on every object that moves.  Returns the frames the animation
+// covers (first, last); nullopt without animation.
+std::optional<std::pair<int32_t, int32_t>> ImportAnimation(ImportContext& context);
 
 }  // namespace scene_import
