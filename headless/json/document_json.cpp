@@ -45,13 +45,14 @@ public:
 
     std::unique_ptr<HlDocument> Load(const json& root) {
         ExpectObject(root);
-        CheckKeys(root, {"fps", "frame", "camera", "render", "materials", "objects"});
+        CheckKeys(root, {"fps", "frame", "frames", "camera", "render", "materials", "objects"});
         if (const json* v = Find(root, "fps")) {
             int32_t fps = ReadInt(*v);
             if (fps <= 0) Fail(*v, "must be greater than 0, got " + std::to_string(fps));
             document_->SetFps(fps);
         }
         if (const json* v = Find(root, "frame")) document_->SetTime(ReadFrame(*v) / document_->GetFps());
+        if (const json* v = Find(root, "frames")) ReadFrameRange(*v);
         if (const json* v = Find(root, "render"))
             ReadParams(*v, host_type::kRenderData, document_->GetActiveRenderData(), nullptr);
         if (const json* v = Find(root, "materials")) {
@@ -82,6 +83,19 @@ private:
         if (!bulk_ || !fast_json::BulkIndex(v, kind, index) || index >= (bulk_->*lists).size())
             Fail(v, "unexpected value");
         return &(bulk_->*lists)[index];
+    }
+
+    void ReadFrameRange(const json& v) {
+        ExpectSize(v, 2, "[first, last]");
+        // Frames of the 32-bit range (with the message of frames), whole.
+        auto whole = [](const json& frame) {
+            ReadFrame(frame);
+            return ReadInt(frame);
+        };
+        const int32_t first = whole(v[0]), last = whole(v[1]);
+        if (first > last)
+            Fail(v, "the first frame " + std::to_string(first) + " comes after the last " + std::to_string(last));
+        document_->SetFrameRange(std::pair{first, last});
     }
 
     // --- parameters ---
@@ -379,6 +393,7 @@ private:
                 break;
             case host_type::kSmoothingTag: CheckKeys(v, {"type", "name", "params", "angle"}); break;
             case host_type::kUvTag: CheckKeys(v, {"type", "name", "params", "uvs"}); break;
+            case host_type::kNormalTag: CheckKeys(v, {"type", "name", "params", "normals"}); break;
             case host_type::kPolygonSelectionTag: CheckKeys(v, {"type", "name", "params", "polygons"}); break;
             default: CheckKeys(v, {"type", "name", "params"}); break;
         }
@@ -393,6 +408,7 @@ private:
         if (const json* angle = Find(v, "angle"))
             SetOnce(tag->Data(), ids, host_param::kSmoothingAngle, *angle, ReadReal(*angle));
         if (type == host_type::kUvTag) ReadUvs(Find(v, "uvs"), *tag, object);
+        if (const json* normals = Find(v, "normals")) ReadNormals(*normals, *tag, object);
         if (const json* polygons = Find(v, "polygons")) ReadSelection(*polygons, *tag, object);
     }
 
@@ -452,6 +468,29 @@ private:
                 corner[i] = {ReadReal(c[0]), ReadReal(c[1]), c.size() == 3 ? ReadReal(c[2]) : 0.0f};
             }
             uvw.push_back({corner[0], corner[1], corner[2], entry.size() == 4 ? corner[3] : corner[2]});
+        }
+    }
+
+    void ReadNormals(const json& v, HlTag& tag, const HlObject& object) {
+        size_t count = static_cast<size_t>(object.GetPolygonCount());
+        std::vector<Vector>& normals = tag.Normals();
+        if (std::vector<Vector>* list = Bulk(v, fast_json::BulkKind::kNormals, &fast_json::BulkArrays::normals)) {
+            if (list->size() != 4 * count) Fail(v, "one entry per polygon expected");
+            normals = std::move(*list);
+            return;
+        }
+        ExpectArray(v);
+        if (v.size() != count)
+            Fail(v, "expected " + std::to_string(count) + " entries (one per polygon of object " +
+                        QuoteJson(object.GetName().Str()) + "), got " + std::to_string(v.size()));
+        normals.clear();
+        normals.reserve(4 * count);
+        for (const json& entry : v) {
+            if (!entry.is_array() || entry.size() < 3 || entry.size() > 4)
+                Fail(entry, "expected 3 or 4 [x, y, z] corners, got " + Describe(entry));
+            Vector corner[4];
+            for (size_t i = 0; i < entry.size(); ++i) corner[i] = ReadVector(entry[i]);
+            normals.insert(normals.end(), {corner[0], corner[1], corner[2], entry.size() == 4 ? corner[3] : corner[2]});
         }
     }
 

@@ -77,6 +77,7 @@ void ExpectSameParams(const ParamContainer& a, const HlDocument& da, const Param
 void ExpectSameDocument(const HlDocument& a, const HlDocument& b) {
     EXPECT_EQ(a.GetFps(), b.GetFps());
     EXPECT_EQ(a.GetTime(), b.GetTime());
+    EXPECT_EQ(a.FrameRange(), b.FrameRange());
     ExpectSameParams(const_cast<HlDocument&>(a).GetActiveRenderData(), a,
                      const_cast<HlDocument&>(b).GetActiveRenderData(), b, "render");
     EXPECT_EQ(Target(a, a.SceneCamera() ? a.SceneCamera()->GetLink() : HostLink{}),
@@ -124,6 +125,7 @@ void ExpectSameDocument(const HlDocument& a, const HlDocument& b) {
             EXPECT_EQ(ta.GetType(), tb.GetType()) << where << " tag " << t;
             EXPECT_EQ(ta.GetName(), tb.GetName()) << where << " tag " << t;
             EXPECT_TRUE(ta.Uvw() == tb.Uvw()) << where << " tag " << t;
+            EXPECT_TRUE(ta.Normals() == tb.Normals()) << where << " tag " << t;
             EXPECT_TRUE(ta.Selection() == tb.Selection()) << where << " tag " << t;
             ExpectSameParams(ta.Data(), a, tb.Data(), b, where + " tag " + std::to_string(t));
         }
@@ -139,6 +141,7 @@ TEST(DocumentJsonLoad, ReadsEveryPartOfADocument) {
     EXPECT_EQ(doc->GetPath(), HostFilename("C:\\scenes"));
     EXPECT_EQ(doc->GetFps(), 25);
     EXPECT_DOUBLE_EQ(doc->GetTime(), 0.4);
+    EXPECT_EQ(doc->FrameRange(), std::pair(-5, 48));
     EXPECT_EQ(doc->GetActiveRenderData().Get<int32_t>(5008), 1920);
     EXPECT_EQ(doc->GetActiveRenderData().TypeOf(7000), ParamType::kReal);
     ASSERT_TRUE(doc->SceneCamera());
@@ -187,7 +190,7 @@ TEST(DocumentJsonLoad, ReadsEveryPartOfADocument) {
     EXPECT_EQ(Named(*doc, "Proxy")->Data().Get<HostLink>(1001), HostLink{});
 
     // Tags.
-    ASSERT_EQ(wedge->Tags().size(), 7u);
+    ASSERT_EQ(wedge->Tags().size(), 8u);
     HlTag& texture = *wedge->Tags()[0];
     EXPECT_EQ(texture.GetName().Str(), "paint");
     EXPECT_EQ(texture.GetMaterial(), &steel);
@@ -208,6 +211,11 @@ TEST(DocumentJsonLoad, ReadsEveryPartOfADocument) {
     EXPECT_TRUE(selection.Selection().Ranges() == (std::vector<HostSelection::Range>{{1, 4}}));
     EXPECT_EQ(wedge->Tags()[5]->GetType(), 1021223);
     EXPECT_EQ(wedge->Tags()[6]->Data().Get<int32_t>(70002), 100);
+    // Four normals a polygon (d = c after three corners): the object's corner normals.
+    const std::vector<Vector>& normals = wedge->Tags()[7]->Normals();
+    ASSERT_EQ(normals.size(), 20u);
+    EXPECT_EQ(normals[11], Vector(0.5f, 1, 0));
+    EXPECT_EQ(wedge->CreateCornerNormals(), normals);
 
     // Tracks come sorted by frame; rotations in radians.
     const Tracks& tracks = wedge->GetTracks();
@@ -319,7 +327,12 @@ TEST(DocumentJsonErrors, SyntaxErrorsNameLineAndColumn) {
 TEST(DocumentJsonErrors, ContentErrorsNameKeyPath) {
     ExpectErrors({
         {"[]", "bad.json: expected an object, got an array of 0 elements"},
-        {R"({"fsp": 30})", "bad.json: fsp: unknown key (expected fps, frame, camera, render, materials, objects)"},
+        {R"({"fsp": 30})",
+         "bad.json: fsp: unknown key (expected fps, frame, frames, camera, render, materials, objects)"},
+        {R"({"frames": [3, 2]})", "bad.json: frames: the first frame 3 comes after the last 2"},
+        {R"({"frames": [0, 2.5]})", "bad.json: frames[1]: expected a whole number, got 2.5"},
+        {R"({"frames": [-2147483649, 0]})",
+         "bad.json: frames[0]: -2147483649 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
         {R"({"fps": "x"})", "bad.json: fps: expected a whole number, got a string"},
         {R"({"fps": 0})", "bad.json: fps: must be greater than 0, got 0"},
         {R"({"fps": 2.5})", "bad.json: fps: expected a whole number, got 2.5"},
@@ -417,6 +430,8 @@ TEST(DocumentJsonErrors, MaterialAndTagErrors) {
          "bad.json: objects[0].tags[0].uvs[0]: expected 3 or 4 [u, v] corners, got an array of 2 elements"},
         {Triangle(R"({"type": "uvw", "uvs": [[[0, 0], [1, 0], [1, 1, 1, 1]]]})"),
          "bad.json: objects[0].tags[0].uvs[0][2]: expected [u, v] or [u, v, w], got an array of 4 elements"},
+        {Triangle(R"({"type": "normal", "normals": [[[0, 0, 1], [0, 0, 1]]]})"),
+         "bad.json: objects[0].tags[0].normals[0]: expected 3 or 4 [x, y, z] corners, got an array of 2 elements"},
         {Triangle(R"({"type": "selection", "polygons": [0, [0, 1]]})"),
          "bad.json: objects[0].tags[0].polygons[1][1]: polygon index 1 out of range (object \"P\" has 1 polygons)"},
         {Triangle(R"({"type": "selection", "polygons": [[0, 0], [0, -1]]})"),
@@ -474,7 +489,7 @@ TEST(DocumentJsonLimits, RefusesDeepNestingBeforeParsing) {
 // Frames take the 32-bit range, both ends included; beyond it is a content error.
 TEST(DocumentJsonLimits, FramesSpanThe32BitRange) {
     std::string error;
-    EXPECT_TRUE(Load(R"({"frame": 2147483647, "objects": [{"type": "null",
+    EXPECT_TRUE(Load(R"({"frame": 2147483647, "frames": [-2147483648, 2147483647], "objects": [{"type": "null",
                          "tracks": {"position": [[-2147483648, [0, 0, 0]]]}}]})", &error)) << error;
 }
 
