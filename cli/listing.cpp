@@ -29,6 +29,7 @@ std::string TypeName(int32_t type, const headless::PluginRegistry& registry) {
         case host_type::kTextureTag: return "texture";
         case host_type::kUvTag: return "uvw";
         case host_type::kPolygonSelectionTag: return "selection";
+        case host_type::kNormalTag: return "normal";
         case host_type::kStandardMaterial: return "standard";
         case host_type::kMaterialBase: return "base";
         default: break;

@@ -140,8 +140,10 @@ public:
     virtual int32_t GetPolygonCount() const = 0;
     virtual const CPolygon* GetPolygons() const = 0;
     virtual void SetGeometry(std::vector<Vector> points, std::vector<CPolygon> polygons) = 0;
-    // Smoothed per-corner normals (four per polygon) by the object's smoothing tag; empty
-    // when the object has no smoothing tag or no polygons.
+    // Per-corner normals (four per polygon; d = c for triangles) of an object with a smoothing
+    // tag: the normals of its normal tag (5711) when it has one with four per polygon, else
+    // smoothed by the smoothing tag's angle.  Empty when the object has no smoothing tag or no
+    // polygons.
     virtual std::vector<Vector> CreateCornerNormals() const = 0;
 };
 

@@ -17,6 +17,7 @@ inline constexpr int32_t kSmoothingTag = 5612;
 inline constexpr int32_t kTextureTag = 5616;
 inline constexpr int32_t kUvTag = 5671;
 inline constexpr int32_t kPolygonSelectionTag = 5673;
+inline constexpr int32_t kNormalTag = 5711;
 inline constexpr int32_t kMaterialBase = 5702;
 inline constexpr int32_t kStandardMaterial = 5703;
 inline constexpr int32_t kRenderData = 110304;

@@ -1,5 +1,6 @@
 // Geometry of the headless host: matrices from position, rotation and scale, tracks,
-// generators (the cube), bounds, smoothed corner normals and the modelling command 230.
+// generators (the cube), bounds, corner normals (a normal tag's, or smoothed) and the modelling
+// command 230.
 #include <algorithm>
 #include <cmath>
 
@@ -241,6 +242,10 @@ std::vector<Vector> HlObject::CreateCornerNormals() const {
     if (type_ != host_type::kPolygonObject || polygons_.empty()) return {};
     const HostTag* smoothing = GetTag(host_type::kSmoothingTag);
     if (!smoothing) return {};
+    // The modeller's own normals, when the normal tag has four for every polygon.
+    if (const auto* tag = static_cast<const HlTag*>(GetTag(host_type::kNormalTag))) {
+        if (tag->Normals().size() == 4 * polygons_.size()) return tag->Normals();
+    }
     const double degrees = smoothing->Data().Get<float>(host_param::kSmoothingAngle, 80.0f);
     const double limit = degrees * (3.14159265358979323846 / 180.0) + 1e-9;
     // acos(cosine) <= limit, without an acos per pair: acos falls from pi to 0 over [-1, 1].

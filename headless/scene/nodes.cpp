@@ -88,6 +88,7 @@ bool InvertExact(const Matrix& m, Matrix& out) {
 HlTag::HlTag(int32_t type, const PluginRegistry* registry, int32_t count)
     : type_(type), id_(NewNodeId()), registry_(registry) {
     if (type == host_type::kUvTag && count > 0) uvw_.resize(static_cast<size_t>(count));
+    if (type == host_type::kNormalTag && count > 0) normals_.resize(4 * static_cast<size_t>(count));
     // The node is whole before its plug-in instance initialises it.
     plugin_ = MakePlugin(registry, type, PluginKind::kTag);
     if (plugin_) plugin_->Init(this);
@@ -171,6 +172,7 @@ std::unique_ptr<HlTag> HlTag::Clone(bool keepIds) const {
     copy->data_ = data_;  // over whatever the plug-in's initialisation wrote
     copy->selection_ = selection_;
     copy->uvw_ = uvw_;
+    copy->normals_ = normals_;
     return copy;
 }
 
@@ -294,7 +296,7 @@ HostTag* HlObject::GetTag(int32_t type, int32_t nr) const {
 }
 
 HostTag* HlObject::MakeTag(int32_t type, HostTag* pred) {
-    int32_t count = type == host_type::kUvTag ? GetPolygonCount() : 0;
+    int32_t count = type == host_type::kUvTag || type == host_type::kNormalTag ? GetPolygonCount() : 0;
     auto tag = std::make_unique<HlTag>(type, registry_, count);
     HlTag* made = tag.get();
     InsertTag(std::move(tag), pred);

@@ -96,6 +96,11 @@ public:
     // Deep copy; with keepIds the copy carries the same ids (for undo snapshots).
     std::unique_ptr<HlTag> Clone(bool keepIds) const;
     std::vector<UvwCorners>& Uvw() { return uvw_; }
+    // Normal tags (5711): the corner normals of the object's polygons, four per polygon in
+    // the order a, b, c, d (d = c for triangles).  Made with a polygon count, the tag holds
+    // that many zero quadruples.
+    std::vector<Vector>& Normals() { return normals_; }
+    const std::vector<Vector>& Normals() const { return normals_; }
     const HostSelection& Selection() const { return selection_; }
 
 private:
@@ -106,6 +111,7 @@ private:
     ParamContainer data_;
     HostSelection selection_;
     std::vector<UvwCorners> uvw_;
+    std::vector<Vector> normals_;
     std::unique_ptr<NodeData> plugin_;
     const PluginRegistry* registry_;
     HlObject* object_ = nullptr;

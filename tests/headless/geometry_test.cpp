@@ -287,6 +287,18 @@ TEST(HeadlessGeometry, CornerNormalsNeedASmoothingTagAndPolygons) {
     EXPECT_TRUE(null.CreateCornerNormals().empty());
 }
 
+TEST(HeadlessGeometry, CornerNormalsOfAFittingNormalTag) {
+    HlObject object(host_type::kPolygonObject, nullptr);
+    MakeGrid(object, 1);  // flat: the computed normals are (0, 0, 1)
+    std::vector<Vector>& own = static_cast<HlTag*>(object.MakeTag(host_type::kNormalTag))->Normals();
+    own = {{1, 0, 0}, {0, 1, 0}, {0, 0, -1}, {0, 1, 1}};
+    EXPECT_TRUE(object.CreateCornerNormals().empty());  // a smoothing tag is still needed
+    object.MakeTag(host_type::kSmoothingTag);
+    EXPECT_EQ(object.Clone(false)->CreateCornerNormals(), own);
+    own.resize(5);  // normals that do not fit the polygons are passed over
+    EXPECT_EQ(object.CreateCornerNormals(), std::vector<Vector>(4, Vector(0, 0, 1)));
+}
+
 TEST(HeadlessGeometry, CornerNormalsOfAFlatPlane) {
     HlObject plane(host_type::kPolygonObject, nullptr);
     MakeGrid(plane, 3);
