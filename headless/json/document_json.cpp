@@ -379,6 +379,7 @@ private:
                 break;
             case host_type::kSmoothingTag: CheckKeys(v, {"type", "name", "params", "angle"}); break;
             case host_type::kUvTag: CheckKeys(v, {"type", "name", "params", "uvs"}); break;
+            case host_type::kNormalTag: CheckKeys(v, {"type", "name", "params", "normals"}); break;
             case host_type::kPolygonSelectionTag: CheckKeys(v, {"type", "name", "params", "polygons"}); break;
             default: CheckKeys(v, {"type", "name", "params"}); break;
         }
@@ -393,6 +394,7 @@ private:
         if (const json* angle = Find(v, "angle"))
             SetOnce(tag->Data(), ids, host_param::kSmoothingAngle, *angle, ReadReal(*angle));
         if (type == host_type::kUvTag) ReadUvs(Find(v, "uvs"), *tag, object);
+        if (const json* normals = Find(v, "normals")) ReadNormals(*normals, *tag, object);
         if (const json* polygons = Find(v, "polygons")) ReadSelection(*polygons, *tag, object);
     }
 
@@ -452,6 +454,29 @@ private:
                 corner[i] = {ReadReal(c[0]), ReadReal(c[1]), c.size() == 3 ? ReadReal(c[2]) : 0.0f};
             }
             uvw.push_back({corner[0], corner[1], corner[2], entry.size() == 4 ? corner[3] : corner[2]});
+        }
+    }
+
+    void ReadNormals(const json& v, HlTag& tag, const HlObject& object) {
+        size_t count = static_cast<size_t>(object.GetPolygonCount());
+        std::vector<Vector>& normals = tag.Normals();
+        if (std::vector<Vector>* list = Bulk(v, fast_json::BulkKind::kNormals, &fast_json::BulkArrays::normals)) {
+            if (list->size() != 4 * count) Fail(v, "one entry per polygon expected");
+            normals = std::move(*list);
+            return;
+        }
+        ExpectArray(v);
+        if (v.size() != count)
+            Fail(v, "expected " + std::to_string(count) + " entries (one per polygon of object " +
+                        QuoteJson(object.GetName().Str()) + "), got " + std::to_string(v.size()));
+        normals.clear();
+        normals.reserve(4 * count);
+        for (const json& entry : v) {
+            if (!entry.is_array() || entry.size() < 3 || entry.size() > 4)
+                Fail(entry, "expected 3 or 4 [x, y, z] corners, got " + Describe(entry));
+            Vector corner[4];
+            for (size_t i = 0; i < entry.size(); ++i) corner[i] = ReadVector(entry[i]);
+            normals.insert(normals.end(), {corner[0], corner[1], corner[2], entry.size() == 4 ? corner[3] : corner[2]});
         }
     }
 

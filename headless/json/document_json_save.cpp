@@ -262,6 +262,9 @@ private:
                 }
                 break;
             case host_type::kUvTag: out["uvs"] = Uvs(const_cast<HlTag&>(tag).Uvw()); break;
+            case host_type::kNormalTag:
+                if (!tag.Normals().empty()) out["normals"] = Normals(tag.Normals());
+                break;
             case host_type::kPolygonSelectionTag: {
                 Json& list = out["polygons"] = Json::array();
                 for (const HostSelection::Range& r : tag.Selection().Ranges())
@@ -314,6 +317,20 @@ private:
                 if (c[i]->z != 0) uv.push_back(Real(c[i]->z));
                 entry.push_back(std::move(uv));
             }
+            list.push_back(std::move(entry));
+        }
+        return list;
+    }
+
+    // Four corners a polygon, three when the last two are equal; a last group of fewer than
+    // four (a list that fits no polygons) as the corners it has.
+    static Json Normals(const std::vector<Vector>& normals) {
+        Json list = Json::array();
+        for (size_t i = 0; i < normals.size(); i += 4) {
+            size_t corners = std::min<size_t>(4, normals.size() - i);
+            if (corners == 4 && normals[i + 2] == normals[i + 3]) corners = 3;
+            Json entry = Json::array();
+            for (size_t k = 0; k < corners; ++k) entry.push_back(VectorJson(normals[i + k]));
             list.push_back(std::move(entry));
         }
         return list;

@@ -24,7 +24,8 @@ constexpr Named kObjectTypes[] = {{"null", host_type::kNull},     {"polygon", ho
 constexpr Named kTagTypes[] = {{"texture", host_type::kTextureTag},
                                {"smoothing", host_type::kSmoothingTag},
                                {"uvw", host_type::kUvTag},
-                               {"selection", host_type::kPolygonSelectionTag}};
+                               {"selection", host_type::kPolygonSelectionTag},
+                               {"normal", host_type::kNormalTag}};
 constexpr Named kMaterialTypes[] = {{"standard", host_type::kStandardMaterial}, {"base", host_type::kMaterialBase}};
 constexpr Named kProjections[] = {{"uvw", projection::kUvw},
                                   {"flat", projection::kFlat},

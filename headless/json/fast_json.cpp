@@ -36,6 +36,9 @@ enum class Role { kOther, kRoot, kObjectList, kObject, kTagList, kTag };
 
 constexpr size_t kUnknown = std::numeric_limits<size_t>::max();
 
+// A placeholder's subtype: its kind plus kKinds times its list's number.
+constexpr uint64_t kKinds = 8;
+
 struct Number {
     const char* begin;
     const char* end;
@@ -343,6 +346,10 @@ private:
                 bulk_.uvs.emplace_back().reserve(polygons == kUnknown ? 0 : polygons);
                 return Place(out, BulkKind::kUvs, bulk_.uvs, &Parser::Uvs, false);
             }
+            if (key == "normals") {
+                bulk_.normals.emplace_back().reserve(polygons == kUnknown ? 0 : 4 * polygons);
+                return Place(out, BulkKind::kNormals, bulk_.normals, &Parser::Normals, false);
+            }
             if (key == "polygons") return Place(out, BulkKind::kSelection, bulk_.selections, &Parser::Selection);
         }
         Value(out, inner, polygons);
@@ -361,7 +368,7 @@ private:
         else (this->*read)(list);
         --depth_;
         if (list.capacity() - list.size() > list.size() / 8) list.shrink_to_fit();
-        out = json::binary({}, static_cast<uint64_t>(kind) + 4 * (lists.size() - 1));
+        out = json::binary({}, static_cast<uint64_t>(kind) + kKinds * (lists.size() - 1));
     }
 
     void Points(std::vector<Vector>& out) {
@@ -409,6 +416,18 @@ private:
                 return Vector{c[0], c[1], n == 3 ? c[2] : 0.0f};
             });
             out.push_back({corner[0], corner[1], corner[2], count == 4 ? corner[3] : corner[2]});
+        } while (More(']'));
+    }
+
+    void Normals(std::vector<Vector>& out) {
+        do {
+            Vector corner[4];
+            const size_t count = Elements(corner, 3, [&] {
+                float c[3];
+                Elements(c, 3, [&] { return Real(); });
+                return Vector{c[0], c[1], c[2]};
+            });
+            out.insert(out.end(), {corner[0], corner[1], corner[2], count == 4 ? corner[3] : corner[2]});
         } while (More(']'));
     }
 
@@ -470,8 +489,8 @@ bool ParseDocumentText(const std::string& text, size_t maxNesting, json& root, B
 bool BulkIndex(const json& value, BulkKind kind, size_t& index) {
     if (!value.is_binary() || !value.get_binary().has_subtype()) return false;
     uint64_t subtype = value.get_binary().subtype();
-    if (subtype % 4 != static_cast<uint64_t>(kind)) return false;
-    index = static_cast<size_t>(subtype / 4);
+    if (subtype % kKinds != static_cast<uint64_t>(kind)) return false;
+    index = static_cast<size_t>(subtype / kKinds);
     return true;
 }
 

@@ -124,6 +124,7 @@ void ExpectSameDocument(const HlDocument& a, const HlDocument& b) {
             EXPECT_EQ(ta.GetType(), tb.GetType()) << where << " tag " << t;
             EXPECT_EQ(ta.GetName(), tb.GetName()) << where << " tag " << t;
             EXPECT_TRUE(ta.Uvw() == tb.Uvw()) << where << " tag " << t;
+            EXPECT_TRUE(ta.Normals() == tb.Normals()) << where << " tag " << t;
             EXPECT_TRUE(ta.Selection() == tb.Selection()) << where << " tag " << t;
             ExpectSameParams(ta.Data(), a, tb.Data(), b, where + " tag " + std::to_string(t));
         }
@@ -187,7 +188,7 @@ TEST(DocumentJsonLoad, ReadsEveryPartOfADocument) {
     EXPECT_EQ(Named(*doc, "Proxy")->Data().Get<HostLink>(1001), HostLink{});
 
     // Tags.
-    ASSERT_EQ(wedge->Tags().size(), 7u);
+    ASSERT_EQ(wedge->Tags().size(), 8u);
     HlTag& texture = *wedge->Tags()[0];
     EXPECT_EQ(texture.GetName().Str(), "paint");
     EXPECT_EQ(texture.GetMaterial(), &steel);
@@ -208,6 +209,11 @@ TEST(DocumentJsonLoad, ReadsEveryPartOfADocument) {
     EXPECT_TRUE(selection.Selection().Ranges() == (std::vector<HostSelection::Range>{{1, 4}}));
     EXPECT_EQ(wedge->Tags()[5]->GetType(), 1021223);
     EXPECT_EQ(wedge->Tags()[6]->Data().Get<int32_t>(70002), 100);
+    // Four normals a polygon (d = c after three corners): the object's corner normals.
+    const std::vector<Vector>& normals = wedge->Tags()[7]->Normals();
+    ASSERT_EQ(normals.size(), 20u);
+    EXPECT_EQ(normals[11], Vector(0.5f, 1, 0));
+    EXPECT_EQ(wedge->CreateCornerNormals(), normals);
 
     // Tracks come sorted by frame; rotations in radians.
     const Tracks& tracks = wedge->GetTracks();
@@ -417,6 +423,8 @@ TEST(DocumentJsonErrors, MaterialAndTagErrors) {
          "bad.json: objects[0].tags[0].uvs[0]: expected 3 or 4 [u, v] corners, got an array of 2 elements"},
         {Triangle(R"({"type": "uvw", "uvs": [[[0, 0], [1, 0], [1, 1, 1, 1]]]})"),
          "bad.json: objects[0].tags[0].uvs[0][2]: expected [u, v] or [u, v, w], got an array of 4 elements"},
+        {Triangle(R"({"type": "normal", "normals": [[[0, 0, 1], [0, 0, 1]]]})"),
+         "bad.json: objects[0].tags[0].normals[0]: expected 3 or 4 [x, y, z] corners, got an array of 2 elements"},
         {Triangle(R"({"type": "selection", "polygons": [0, [0, 1]]})"),
          "bad.json: objects[0].tags[0].polygons[1][1]: polygon index 1 out of range (object \"P\" has 1 polygons)"},
         {Triangle(R"({"type": "selection", "polygons": [[0, 0], [0, -1]]})"),

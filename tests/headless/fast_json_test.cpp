@@ -64,6 +64,10 @@ const char* const kEveryGeometry = R"({"materials": [{"name": "M\u00e9tal \ud83d
    "tags": [
      {"type": "uvw", "uvs": [[[0, 0], [1, 0, 0], [1, 1, 0.5], [-0, -0.0]], [[0.1, 0.2], [0.3, 0.4], [0.5, 0.6, -0.0]],
                              [[1e-3, 2], [3, 4, 5], [6, 7]]]},
+     {"type": "normal", "name": "n",
+      "normals": [[[0, -0, -0.0], [1.5e0, 2E-3, -7], [1e38, 1, 0.1], [ 1 , 2 , 3 ]], [[0, 0, 1], [0, 0, 1], [0, 0, 1]],
+                  [[0.1, 0.2, 0.3], [-1e-3, 0, 1], [1, 1, 1]]]},
+     {"type": "normal"},
      {"type": "selection", "name": "sel", "polygons": [2, [0, 1], 1, [2, 2]]},
      {"type": "selection", "polygons": []},
      {"type": "uvw"}
@@ -89,12 +93,15 @@ TEST(FastJson, EveryKindOfGeometryLoadsTheSameBothWays) {
     EXPECT_EQ(index, 0u);
     EXPECT_FALSE(fast_json::BulkIndex(grid["points"], fast_json::BulkKind::kPolygons, index));
     EXPECT_TRUE(fast_json::BulkIndex(grid["tags"][0]["uvs"], fast_json::BulkKind::kUvs, index));
+    EXPECT_TRUE(fast_json::BulkIndex(grid["tags"][1]["normals"], fast_json::BulkKind::kNormals, index));
     EXPECT_EQ(bulk.points.size(), 3u);
     EXPECT_EQ(bulk.polygons.size(), 3u);
     EXPECT_EQ(bulk.uvs.size(), 2u);
     EXPECT_EQ(bulk.selections.size(), 3u);
     EXPECT_EQ(bulk.points[0].size(), 5u);
     EXPECT_EQ(bulk.uvs[0].size(), 3u);
+    ASSERT_EQ(bulk.normals.size(), 1u);
+    EXPECT_EQ(bulk.normals[0].size(), 12u);  // four a polygon
 }
 
 // Texts the quick way leaves to the precise path: every message is the precise path's, and a
@@ -123,6 +130,8 @@ TEST(FastJson, UnusualTextsGoThePrecisePath) {
          "bad.json: objects[0].tags[0].uvs: expected 1 entries (one per polygon of object \"P\"), got 2"},
         {object(R"("polygons": [[0, 1, 2]], "tags": [{"type": "uvw", "uvs": [[[0, 0], [1, 0], [1, 1e39]]]}])"),
          "bad.json: objects[0].tags[0].uvs[0][2][1]: 1e+39 is out of range for a 32-bit real"},
+        {object(R"("polygons": [[0, 1, 2]], "tags": [{"type": "normal", "normals": []}])"),
+         "bad.json: objects[0].tags[0].normals: expected 1 entries (one per polygon of object \"P\"), got 0"},
         {object(R"("polygons": [[0, 1, 2]], "tags": [{"type": "selection", "polygons": [0, [0, 1]]}])"),
          "bad.json: objects[0].tags[0].polygons[1][1]: polygon index 1 out of range (object \"P\" has 1 polygons)"},
         {object(R"("polygons": [[0, 1, 2]], "tags": [{"type": "selection", "polygons": [[0]]}])"),
