@@ -108,7 +108,10 @@ std::string ListDocument(const headless::HlDocument& document, const headless::P
     out << "Document \"" << document.GetName().Str() << "\": " << document.GetFps() << " fps, frame "
         << Number(static_cast<float>(frame));
     if (const HostObject* camera = document.SceneCamera()) out << ", camera \"" << camera->GetName().Str() << "\"";
-    out << "\n  Objects:\n";
+    out << "\n";
+    if (const auto range = document.FrameRange())
+        out << "  Frame range: " << range->first << " to " << range->second << "\n";
+    out << "  Objects:\n";
     ListObjects(out, document.GetFirstObject(), 0, registry);
     out << "  Materials:\n";
     for (const auto& material : document.Materials()) {

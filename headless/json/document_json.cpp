@@ -45,13 +45,14 @@ public:
 
     std::unique_ptr<HlDocument> Load(const json& root) {
         ExpectObject(root);
-        CheckKeys(root, {"fps", "frame", "camera", "render", "materials", "objects"});
+        CheckKeys(root, {"fps", "frame", "frames", "camera", "render", "materials", "objects"});
         if (const json* v = Find(root, "fps")) {
             int32_t fps = ReadInt(*v);
             if (fps <= 0) Fail(*v, "must be greater than 0, got " + std::to_string(fps));
             document_->SetFps(fps);
         }
         if (const json* v = Find(root, "frame")) document_->SetTime(ReadFrame(*v) / document_->GetFps());
+        if (const json* v = Find(root, "frames")) ReadFrameRange(*v);
         if (const json* v = Find(root, "render"))
             ReadParams(*v, host_type::kRenderData, document_->GetActiveRenderData(), nullptr);
         if (const json* v = Find(root, "materials")) {
@@ -82,6 +83,19 @@ private:
         if (!bulk_ || !fast_json::BulkIndex(v, kind, index) || index >= (bulk_->*lists).size())
             Fail(v, "unexpected value");
         return &(bulk_->*lists)[index];
+    }
+
+    void ReadFrameRange(const json& v) {
+        ExpectSize(v, 2, "[first, last]");
+        // Frames of the 32-bit range (with the message of frames), whole.
+        auto whole = [](const json& frame) {
+            ReadFrame(frame);
+            return ReadInt(frame);
+        };
+        const int32_t first = whole(v[0]), last = whole(v[1]);
+        if (first > last)
+            Fail(v, "the first frame " + std::to_string(first) + " comes after the last " + std::to_string(last));
+        document_->SetFrameRange(std::pair{first, last});
     }
 
     // --- parameters ---

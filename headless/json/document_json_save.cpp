@@ -83,6 +83,7 @@ public:
         int32_t fps = document_.GetFps();
         root["fps"] = fps;
         root["frame"] = FrameJson(FrameOfTime(document_.GetTime(), fps));
+        if (const auto range = document_.FrameRange()) root["frames"] = Json::array({range->first, range->second});
         if (HostObject* camera = document_.SceneCamera()) {
             Json reference = ObjectReference(camera);
             if (reference.is_object() && !reference.contains("nth")) reference = reference["object"];

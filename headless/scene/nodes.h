@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "headless/resources/bitmap.h"
@@ -281,6 +282,11 @@ public:
     void SetFps(int32_t fps) { fps_ = fps; }
     double GetTime() const override { return time_; }
     void SetTime(double seconds) override { time_ = seconds; }
+    // The frames the document's animation runs over, first and last included (first <= last
+    // in every document the loader makes); none unless one is set.
+    using FrameSpan = std::pair<int32_t, int32_t>;
+    std::optional<FrameSpan> FrameRange() const { return frameRange_; }
+    void SetFrameRange(std::optional<FrameSpan> range) { frameRange_ = range; }
     // Sets every object with tracks to its tracks' values at the current frame.
     void ExecutePasses(void* thread, bool animation, bool expressions, bool caches) override;
 
@@ -344,6 +350,7 @@ private:
     std::unordered_map<uint64_t, HostNode*> index_;
     int32_t fps_ = 30;
     double time_ = 0;
+    std::optional<FrameSpan> frameRange_;
     ParamContainer renderData_;
     HostLink sceneCamera_;
     std::unique_ptr<HlObject> editorCamera_;

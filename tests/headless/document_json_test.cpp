@@ -77,6 +77,7 @@ void ExpectSameParams(const ParamContainer& a, const HlDocument& da, const Param
 void ExpectSameDocument(const HlDocument& a, const HlDocument& b) {
     EXPECT_EQ(a.GetFps(), b.GetFps());
     EXPECT_EQ(a.GetTime(), b.GetTime());
+    EXPECT_EQ(a.FrameRange(), b.FrameRange());
     ExpectSameParams(const_cast<HlDocument&>(a).GetActiveRenderData(), a,
                      const_cast<HlDocument&>(b).GetActiveRenderData(), b, "render");
     EXPECT_EQ(Target(a, a.SceneCamera() ? a.SceneCamera()->GetLink() : HostLink{}),
@@ -140,6 +141,7 @@ TEST(DocumentJsonLoad, ReadsEveryPartOfADocument) {
     EXPECT_EQ(doc->GetPath(), HostFilename("C:\\scenes"));
     EXPECT_EQ(doc->GetFps(), 25);
     EXPECT_DOUBLE_EQ(doc->GetTime(), 0.4);
+    EXPECT_EQ(doc->FrameRange(), std::pair(-5, 48));
     EXPECT_EQ(doc->GetActiveRenderData().Get<int32_t>(5008), 1920);
     EXPECT_EQ(doc->GetActiveRenderData().TypeOf(7000), ParamType::kReal);
     ASSERT_TRUE(doc->SceneCamera());
@@ -325,7 +327,11 @@ TEST(DocumentJsonErrors, SyntaxErrorsNameLineAndColumn) {
 TEST(DocumentJsonErrors, ContentErrorsNameKeyPath) {
     ExpectErrors({
         {"[]", "bad.json: expected an object, got an array of 0 elements"},
-        {R"({"fsp": 30})", "bad.json: fsp: unknown key (expected fps, frame, camera, render, materials, objects)"},
+        {R"({"fsp": 30})",
+         "bad.json: fsp: unknown key (expected fps, frame, frames, camera, render, materials, objects)"},
+        {R"({"frames": [3, 2]})", "bad.json: frames: the first frame 3 comes after the last 2"},
+        {R"({"frames": [-2147483649, 0]})",
+         "bad.json: frames[0]: -2147483649 is out of range for a frame (frames run from -2147483648 to 2147483647)"},
         {R"({"fps": "x"})", "bad.json: fps: expected a whole number, got a string"},
         {R"({"fps": 0})", "bad.json: fps: must be greater than 0, got 0"},
         {R"({"fps": 2.5})", "bad.json: fps: expected a whole number, got 2.5"},
@@ -482,7 +488,7 @@ TEST(DocumentJsonLimits, RefusesDeepNestingBeforeParsing) {
 // Frames take the 32-bit range, both ends included; beyond it is a content error.
 TEST(DocumentJsonLimits, FramesSpanThe32BitRange) {
     std::string error;
-    EXPECT_TRUE(Load(R"({"frame": 2147483647, "objects": [{"type": "null",
+    EXPECT_TRUE(Load(R"({"frame": 2147483647, "frames": [-2147483648, 2147483647], "objects": [{"type": "null",
                          "tracks": {"position": [[-2147483648, [0, 0, 0]]]}}]})", &error)) << error;
 }
 
