@@ -1,4 +1,5 @@
 // `vexlor export`: the export dialog of "Export and Run", driven from the options.
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 
@@ -36,7 +37,9 @@ void AddExportOptions(CLI::App& command, ExportArguments& a) {
     command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
     command.add_option("-o,--output", a.output, "Scene file to write (frames are written as NAME_frameN.ovs)")
         ->required();
-    command.add_option("--frames", a.frames, "Export the frames FIRST:LAST instead of the current frame");
+    command.add_option("--frames", a.frames,
+                       "Export the frames FIRST:LAST, or all: the document's frame range, instead of the current "
+                       "frame");
     command.add_flag("--no-share-static", a.noShareStatic, "Write every mesh file on every frame of a range");
     command.add_flag("--alpha", a.alpha, "Render the foreground alpha");
     command.add_flag("--skip-meshes", a.skipMeshes, "Write no mesh files");
@@ -59,8 +62,23 @@ int RunExport(Session& session, const ExportArguments& a) {
                 {"1704", a.merge},  {"1695", a.console}, {"1664", a.belowNormal ? 1660 : 1661}};
     if (!a.frames.empty()) {
         int32_t first = 0, last = 0;
-        if (!ParseFrames(a.frames, first, last)) {
-            std::cerr << "vexlor: --frames " << a.frames << ": expected FIRST:LAST (whole numbers)\n";
+        if (a.frames == "all") {
+            const auto range = session.Host().Document()->FrameRange();
+            if (!range) {
+                std::cerr << "vexlor: --frames all: the document has no frame range (\"frames\": [first, last]); "
+                             "give FIRST:LAST\n";
+                return kExitBadInput;
+            }
+            // The export dialog's frames start at -2147483647.
+            if (range->first == INT32_MIN) {
+                std::cerr << "vexlor: --frames all: the document's frame range starts at -2147483648, before the "
+                             "first frame an export takes (-2147483647)\n";
+                return kExitBadInput;
+            }
+            first = range->first;
+            last = range->second;
+        } else if (!ParseFrames(a.frames, first, last)) {
+            std::cerr << "vexlor: --frames " << a.frames << ": expected FIRST:LAST (whole numbers) or all\n";
             return kExitBadInput;
         }
         set["1706"] = true;

@@ -20,7 +20,7 @@ inline constexpr int32_t kExportDialog = 10016;
 struct ExportArguments {
     std::string document;
     std::string output;
-    std::string frames;  // "FIRST:LAST"
+    std::string frames;  // "FIRST:LAST" or "all"
     bool noShareStatic = false;
     bool alpha = false;
     bool skipMeshes = false;

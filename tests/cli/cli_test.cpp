@@ -87,6 +87,20 @@ TEST_F(CliTest, RefusedDocumentGivesOneMessageAndStatusTwo) {
     EXPECT_FALSE(fs::exists(root_ / "room_frame0.ovs"));
 }
 
+TEST_F(CliTest, ExportOfAllFramesTakesTheDocumentsRange) {
+    std::ofstream(root_ / "ranged.json") << Read(Example()).insert(1, "\"frames\": [0, 2], ");
+    Result r = Run("export " + (root_ / "ranged.json").string() + " -o " + (root_ / "a" / "room.ovs").string() +
+                   " --frames all --renderer /opt/r");
+    ASSERT_EQ(r.status, 0) << r.output;
+    for (int frame = 0; frame <= 3; ++frame)
+        EXPECT_EQ(fs::exists(root_ / "a" / ("room_frame" + std::to_string(frame) + ".ovs")), frame <= 2) << frame;
+
+    // Without a range in the document there is nothing to export.
+    r = Run("export " + Example() + " -o " + (root_ / "b" / "room.ovs").string() + " --frames all --renderer /opt/r");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("--frames all: the document has no frame range"), std::string::npos) << r.output;
+}
+
 TEST_F(CliTest, RendererIsStoredAndShown) {
     EXPECT_EQ(Run("renderer").status, 1);
     Result stored = Run("renderer /opt/orvane");
