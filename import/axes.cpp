@@ -6,8 +6,9 @@ namespace scene_import {
 
 namespace {
 
+// Adding +0 folds -0 (a z of 0 turned round) into 0.
 Vector ToVector(double x, double y, double z) {
-    return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+    return {static_cast<float>(x) + 0.0f, static_cast<float>(y) + 0.0f, static_cast<float>(z) + 0.0f};
 }
 
 }  // namespace

@@ -31,6 +31,9 @@ public:
     // A placement of the file (a node's local matrix) as the host's local matrix.
     Matrix Placement(const aiMatrix4x4& m) const;
     double Metres() const { return metres_; }
+    // Whether the conversion mirrors (right-handed files into the left-handed host): then the
+    // corners of every face are taken in the other order to keep its front.
+    bool Mirrors() const { return turn_.Determinant() < 0; }
 
 private:
     aiMatrix3x3 turn_;  // z flip after toYUp: the host's axes, determinant -1
