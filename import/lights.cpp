@@ -152,7 +152,8 @@ void MakeSun(ImportContext& context, const aiLight& light, const std::string& na
     }
     auto made = std::make_unique<headless::HlObject>(host_type::kNull, context.registry);
     headless::HlObject& sun = *made;
-    sun.SetName(name);
+    // Named apart from the light's own object, which the file's tree keeps.
+    sun.SetName(name + " direction");
     Matrix placement;
     placement.off = towards;
     sun.SetMl(placement);

@@ -220,11 +220,19 @@ void ImportMaterials(ImportContext& context) {
     context.materials.assign(scene.mNumMaterials, nullptr);
     std::unordered_set<std::string> taken;
     for (const auto& existing : context.document.Materials()) taken.insert(existing->GetName().Str());
+    std::vector<bool> used(scene.mNumMaterials, false);
+    for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+        if (scene.mMeshes[i]->mMaterialIndex < scene.mNumMaterials) used[scene.mMeshes[i]->mMaterialIndex] = true;
+    }
     SceneTextures textures(context);
     for (unsigned i = 0; i < scene.mNumMaterials; ++i) {
         const aiMaterial& source = *scene.mMaterials[i];
         aiString fileName;
         source.Get(AI_MATKEY_NAME, fileName);
+        // The reader adds a default material to some files (OBJ, glTF) whether a mesh uses it
+        // or not; the file's own materials are kept, used or not.
+        const std::string_view given = fileName.C_Str();
+        if (!used[i] && (given.empty() || given == AI_DEFAULT_MATERIAL_NAME)) continue;
         auto material = std::make_unique<headless::HlMaterial>(host_type::kStandardMaterial);
         const std::string name = UniqueName(fileName.C_Str(), taken);
         material->SetName(HostString(name));

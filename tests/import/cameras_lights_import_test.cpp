@@ -137,7 +137,7 @@ TEST(ImportLights, SunsAndEmittingMeshes) {
               (std::vector<std::string>{
                   R"(scene: light "Lamp" (point) -> emitting mesh "Lamp", 10 cm across)",
                   R"(scene: light "Sun" (directional) -> sun of the render settings)",
-                  R"(scene: light "Fill" (directional) left out: the render settings have one sun, "Sun")",
+                  R"(scene: light "Fill" (directional) left out: the render settings have one sun, "Sun direction")",
                   R"(scene: light "Spot" (spot) -> emitting mesh "Spot", 10 cm across, facing its direction )"
                   R"((the cone is not kept))"}));
 }

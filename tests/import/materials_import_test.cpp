@@ -67,8 +67,7 @@ TEST(ImportMaterials, GltfSurfacesConvertToTheRendererMaterialTheyDescribe) {
         {"Cutout", material_type::kDiffuse, 0, 0, false},     // masked alpha is no transparency
         {"Material", material_type::kDiffuse, 0, 0, false},   // unnamed; glTF's defaults: a fully rough metal
         {"Gold.1", material_type::kDiffuse, 0, 0, true},
-        {"Material.1", material_type::kDiffuse, 0, 0, false},  // the reader's default material
-    };
+    };  // the reader's default material (unnamed, unused) is left out
     Assimp::Importer importer;
     MaterialsImport run;
     run.Run(ReadGltf(importer, kSurfaces, 7), "/tmp", "scene.gltf");
@@ -131,7 +130,7 @@ TEST(ImportMaterials, ObjTexturesAreFoundBesideTheFileAndMissingOnesReportedOnce
     ASSERT_NE(scene, nullptr);
     MaterialsImport run;
     run.Run(*scene, folder.string(), "scene.obj");
-    ASSERT_EQ(run.document.Materials().size(), 3u);  // the reader's DefaultMaterial first
+    ASSERT_EQ(run.document.Materials().size(), 2u);  // the reader's unused DefaultMaterial left out
     HostMaterial& wood = run.Material(1);
     const ParamContainer& colour = wood.GetChannel(0)->Data();
     EXPECT_EQ(colour.Get<HostString>(host_param::kChannelTexture).Str(), "wood.png");
@@ -155,7 +154,8 @@ TEST(ImportMaterials, TexelsAreWrittenAsPngAndEmissionKeepsItsStrength) {
     scene.mTextures = new aiTexture* [1] { texture };
     scene.mNumTextures = 1;
     auto* material = new aiMaterial;
-    const aiString path("*0");
+    const aiString name("Lamp"), path("*0");
+    material->AddProperty(&name, AI_MATKEY_NAME);
     const aiColor3D orange(1, 0.5f, 0);
     const float strength = 4;
     material->AddProperty(&path, AI_MATKEY_TEXTURE_DIFFUSE(0));
