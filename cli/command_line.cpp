@@ -49,6 +49,7 @@ int RunParsed(CLI::App& app, const HostOptions& options, const std::string& docu
     if (name == "convert-materials") return RunConvertMaterials(session, documentPath, arguments.convertOutput);
     if (name == "export-ovm") return RunExportLibrary(session, arguments.exportLibrary);
     if (name == "import-ovm") return RunImportLibrary(session, arguments.importLibrary);
+    if (name == "import") return RunImport(session, arguments.importScene);
     return kExitBadInput;
 }
 
@@ -65,7 +66,7 @@ int RunCommandLine(int argc, const char* const* argv) {
         CommandArguments arguments;
         CLI::App* info = app.add_subcommand("info", "Load the module and a document; list the registrations and "
                                                     "the document's tree");
-        info->add_option("document", documentPath, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+        info->add_option("document", documentPath, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
 
         CLI::App* exportCommand =
             app.add_subcommand("export", "Export a document through the export dialog, as \"Export and Run\" does");
@@ -81,7 +82,7 @@ int RunCommandLine(int argc, const char* const* argv) {
 
         CLI::App* convert = app.add_subcommand(
             "convert-materials", "Make material helper tags from the document's materials; save the result");
-        convert->add_option("document", documentPath, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+        convert->add_option("document", documentPath, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
         convert->add_option("-o,--output", arguments.convertOutput, "The converted document (JSON)")->required();
 
         CLI::App* exportLibrary = app.add_subcommand(
@@ -91,6 +92,10 @@ int RunCommandLine(int argc, const char* const* argv) {
         CLI::App* importLibrary = app.add_subcommand(
             "import-ovm", "Import a material library (.ovm) into a document, as \"Import .ovm\" does; save the result");
         AddImportLibraryOptions(*importLibrary, arguments.importLibrary);
+
+        CLI::App* importScene = app.add_subcommand(
+            "import", "Import a scene of another program (glTF, FBX, COLLADA, OBJ, ...) as a document; save it");
+        AddImportOptions(*importScene, arguments.importScene);
 
         std::vector<std::string> checkScenes;
         CLI::App* check = app.add_subcommand(

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "cli/import_command.h"
 #include "cli/module_commands.h"
 #include "cli/target_lock.h"
 
@@ -34,7 +35,7 @@ bool ParseFrames(const std::string& text, int32_t& first, int32_t& last) {
 }  // namespace
 
 void AddExportOptions(CLI::App& command, ExportArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
     command.add_option("-o,--output", a.output, "Scene file to write (frames are written as NAME_frameN.ovs)")
         ->required();
     command.add_option("--frames", a.frames,
@@ -56,7 +57,11 @@ void AddExportOptions(CLI::App& command, ExportArguments& a) {
 
 int RunExport(Session& session, const ExportArguments& a) {
     int status = kExitOk;
-    if (!session.LoadDocument(a.document, status)) return status;
+    // A scene's embedded textures go beside the exported scene, which names them.
+    const auto output = NativeArgument("-o", a.output);
+    if (!output) return kExitBadInput;
+    const fs::path textures = fs::path(*output).parent_path() / (fs::path(a.document).stem().string() + ".textures");
+    if (!OpenDocument(session, a.document, status, true, textures.string())) return status;
 
     json set = {{"1653", a.render}, {"1690", a.alpha}, {"1692", a.skipMeshes}, {"1703", a.clay},
                 {"1704", a.merge},  {"1695", a.console}, {"1664", a.belowNormal ? 1660 : 1661}};
@@ -91,9 +96,8 @@ int RunExport(Session& session, const ExportArguments& a) {
         set["1699"] = *a.networkPort;
     }
 
-    const auto output = NativeArgument("-o", a.output);
     const auto image = a.image.empty() ? std::optional<std::string>("") : NativeArgument("--image", a.image);
-    if (!output || !image) return kExitBadInput;
+    if (!image) return kExitBadInput;
     fs::path chosen = *output;
     if (chosen.extension() != ".ovs") chosen.replace_extension(".ovs");
     json prompts = json::array({{{"file", session.ToHost(*output).Str()}}});

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 
+#include "cli/import_command.h"
 #include "cli/listing.h"
 #include "headless/files/files.h"
 #include "headless/json/document_json.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int32_t kAboutCommand = 1020894;
 constexpr int32_t kPreviewDialog = 10017;
-constexpr int32_t kConvertCommand = 1021852;
 constexpr int32_t kMaterialHelperTag = 1020893;
 constexpr int32_t kPreviewButton = 1085;
 constexpr int32_t kPreviewImage = 1097;
@@ -72,7 +72,7 @@ bool AddRendererStep(Session& session, const std::string& renderer, json& steps)
 
 int RunInfo(Session& session, const std::string& document) {
     int status = kExitOk;
-    if (!session.LoadDocument(document, status)) return status;
+    if (!OpenDocument(session, document, status)) return status;
     std::cout << ListRegistrations(session.Host().Registry());
     std::cout << ListDocument(*session.Host().Document(), session.Host().Registry());
     return session.PrintRegistrationProblems() ? kExitFailure : kExitOk;
@@ -123,7 +123,7 @@ int RunAbout(Session& session) {
 }
 
 void AddPreviewOptions(CLI::App& command, PreviewArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
     command.add_option("--object", a.object, "The object whose material helper tag is previewed")->required();
     command.add_option("--quality", a.quality, "draft, normal, good, best, or a preset value (1669-1671, 1702)")
         ->capture_default_str();
@@ -160,7 +160,7 @@ HostTag* FindHelperTag(Session& session, const std::string& document, const std:
 
 int RunPreview(Session& session, const PreviewArguments& a) {
     int status = kExitOk;
-    if (!session.LoadDocument(a.document, status)) return status;
+    if (!OpenDocument(session, a.document, status)) return status;
     const auto quality = QualityPreset(a.quality);
     if (!quality) {
         std::cerr << "vexlor: --quality " << a.quality << ": expected draft, normal, good, best, 1669, 1670, 1671 or 1702\n";
@@ -191,8 +191,6 @@ int RunPreview(Session& session, const PreviewArguments& a) {
     return kExitOk;
 }
 
-namespace {
-
 // Saves the active document to `path`, whole or not at all; names it as the user gave it.
 int WriteDocument(Session& session, const std::string& path, const std::string& given) {
     std::string error;
@@ -203,6 +201,8 @@ int WriteDocument(Session& session, const std::string& path, const std::string& 
     std::cout << "Wrote " << given << "\n";
     return kExitOk;
 }
+
+namespace {
 
 // A document file names each material once; a document with a name twice is saved as it is,
 // but the loader refuses it until one of them is renamed.
@@ -223,7 +223,7 @@ int RunConvertMaterials(Session& session, const std::string& document, const std
     const auto native = NativeArgument("-o", output);
     if (!native) return kExitBadInput;
     int status = kExitOk;
-    if (!session.LoadDocument(document, status)) return status;
+    if (!OpenDocument(session, document, status, false)) return status;
     std::vector<std::string> standard;
     for (HostMaterial* m = session.Host().Document()->GetFirstMaterial(); m; m = m->GetNext()) {
         if (m->GetType() == host_type::kStandardMaterial) standard.push_back(m->GetName().Str());
@@ -241,7 +241,7 @@ int RunConvertMaterials(Session& session, const std::string& document, const std
 }
 
 void AddExportLibraryOptions(CLI::App& command, ExportLibraryArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
     command.add_option("--object", a.object, "The object whose material helper tag is exported")->required();
     command.add_option("--tag", a.tag, "Which of the object's material helper tags (0 = the first)")
         ->capture_default_str()
@@ -255,7 +255,7 @@ int RunExportLibrary(Session& session, const ExportLibraryArguments& a) {
     const auto native = NativeArgument("-o", a.output);
     if (!native) return kExitBadInput;
     int status = kExitOk;
-    if (!session.LoadDocument(a.document, status)) return status;
+    if (!OpenDocument(session, a.document, status)) return status;
     HostTag* tag = FindHelperTag(session, a.document, a.object, a.tag);
     if (!tag) return kExitBadInput;
     fs::path library = *native;
@@ -276,7 +276,7 @@ int RunExportLibrary(Session& session, const ExportLibraryArguments& a) {
 }
 
 void AddImportLibraryOptions(CLI::App& command, ImportLibraryArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON)")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
     command.add_option("library", a.library, "Material library (.ovm)")->required()->check(CLI::ExistingFile);
     command.add_option("-o,--output", a.output, "The document with the imported materials (JSON)")->required();
 }
@@ -286,7 +286,7 @@ int RunImportLibrary(Session& session, const ImportLibraryArguments& a) {
     const auto library = NativeArgument("library", a.library);
     if (!output || !library) return kExitBadInput;
     int status = kExitOk;
-    if (!session.LoadDocument(a.document, status)) return status;
+    if (!OpenDocument(session, a.document, status)) return status;
     if (!SetScript(session, json::array({{{"file", session.ToHost(*library).Str()}}}))) return kExitBadInput;
     if (!RunModuleCommand(session, kImportCommand)) {
         std::cerr << "vexlor: " << a.library << ": not imported"

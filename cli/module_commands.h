@@ -9,6 +9,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include "cli/import_command.h"
 #include "cli/session.h"
 
 namespace cli {
@@ -16,6 +17,8 @@ namespace cli {
 // The module's "Export and Run" command and its export dialog (a dialog resource).
 inline constexpr int32_t kExportCommand = 1021741;
 inline constexpr int32_t kExportDialog = 10016;
+// The module's "Convert Materials" command.
+inline constexpr int32_t kConvertCommand = 1021852;
 
 struct ExportArguments {
     std::string document;
@@ -90,7 +93,11 @@ struct CommandArguments {
     std::string convertOutput;
     ExportLibraryArguments exportLibrary;
     ImportLibraryArguments importLibrary;
+    ImportArguments importScene;
 };
+
+// Saves the active document to `path` (the native path of `given`), whole or not at all.
+int WriteDocument(Session& session, const std::string& path, const std::string& given);
 
 // Runs one of the module's commands on the active document; false after a message when the
 // module did not register it or the command reports that its work failed.
