@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "headless/host/host.h"
 
@@ -14,6 +15,11 @@ namespace bench {
 HostObject* AddGrid(headless::HeadlessHost& host, int32_t side, bool waved);
 // `count` polygon objects of one quad each, side by side, as the host's active document.
 void AddQuadObjects(headless::HeadlessHost& host, int32_t count);
+
+// Writes a binary glTF (.glb) of a waved grid of side x side quads as 2 side² triangles, with
+// a normal and a UV per point and one material, as modellers save meshes; false when it could
+// not be written.
+bool WriteGlbGrid(const std::string& path, int32_t side);
 
 // A value of /proc/self/status ("VmHWM:", "VmRSS:") in megabytes.
 double StatusMegabytes(const char* key);

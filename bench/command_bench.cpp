@@ -132,6 +132,20 @@ void BM_CommandExportObjects(benchmark::State& state) {
               state.range(1) == 2);
 }
 
+// A binary glTF of a waved grid (side x side quads as twice as many triangles, a normal and a UV
+// per point), exported directly: the import in memory, Convert Materials and the export.
+void BM_CommandExportGlb(benchmark::State& state) {
+    const fs::path workspace = Workspace("/dev/shm");
+    const fs::path scene = workspace / ("grid-" + std::to_string(state.range(0)) + ".glb");
+    if (!fs::exists(scene) && !bench::WriteGlbGrid(scene.string(), static_cast<int32_t>(state.range(0)))) {
+        state.SkipWithError("the scene could not be written");
+        return;
+    }
+    state.counters["triangles"] = 2.0 * static_cast<double>(state.range(0)) * static_cast<double>(state.range(0));
+    RunExport(state, workspace, scene, workspace, {});
+}
+
+BENCHMARK(BM_CommandExportGlb)->Arg(100)->Arg(708)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CommandExportGrid)->Arg(100)->Arg(316)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CommandExportObjects)
     ->Args({10000, 0})
