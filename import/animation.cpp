@@ -25,28 +25,6 @@ constexpr double kStandardFps = 30;
 constexpr double kMaxFrames = 1e6;
 constexpr double kPi = std::numbers::pi;
 
-// A number of the scene's metadata, whatever its type.
-std::optional<double> MetaNumber(const aiMetadata* meta, const char* key) {
-    if (!meta) return std::nullopt;
-    const aiMetadataEntry* entry = nullptr;
-    for (unsigned i = 0; i < meta->mNumProperties && !entry; ++i) {
-        if (meta->mKeys[i] == aiString(key)) entry = &meta->mValues[i];
-    }
-    if (!entry || !entry->mData) return std::nullopt;
-    switch (entry->mType) {
-        case AI_INT32:
-            return *static_cast<const int32_t*>(entry->mData);
-        case AI_UINT64:
-            return static_cast<double>(*static_cast<const uint64_t*>(entry->mData));
-        case AI_FLOAT:
-            return *static_cast<const float*>(entry->mData);
-        case AI_DOUBLE:
-            return *static_cast<const double*>(entry->mData);
-        default:
-            return std::nullopt;
-    }
-}
-
 // The rate the file was made at: FBX gives its time mode ("FrameRate") and, for a custom mode,
 // "CustomFrameRate".  The millisecond mode (12) is no frame rate.
 std::optional<double> FileFps(const aiScene& scene) {

@@ -41,6 +41,27 @@ Matrix AxisConversion::Placement(const aiMatrix4x4& m) const {
     return out;
 }
 
+std::optional<double> MetaNumber(const aiMetadata* meta, const char* key) {
+    if (!meta) return std::nullopt;
+    const aiMetadataEntry* entry = nullptr;
+    for (unsigned i = 0; i < meta->mNumProperties && !entry; ++i) {
+        if (meta->mKeys[i] == aiString(key)) entry = &meta->mValues[i];
+    }
+    if (!entry || !entry->mData) return std::nullopt;
+    switch (entry->mType) {
+        case AI_INT32:
+            return *static_cast<const int32_t*>(entry->mData);
+        case AI_UINT64:
+            return static_cast<double>(*static_cast<const uint64_t*>(entry->mData));
+        case AI_FLOAT:
+            return *static_cast<const float*>(entry->mData);
+        case AI_DOUBLE:
+            return *static_cast<const double*>(entry->mData);
+        default:
+            return std::nullopt;
+    }
+}
+
 int32_t ModuleType(const char* className) {
     return headless::document_format::ValueOf(headless::document_format::Names::kTagType, className)
         .value_or(headless::document_format::ValueOf(headless::document_format::Names::kObjectType, className)

@@ -68,6 +68,10 @@ struct ImportContext {
     }
 };
 
+// A number of the scene's metadata, whatever its type (the readers store numbers as 32-bit
+// integers, 64-bit unsigned integers, floats or doubles).
+std::optional<double> MetaNumber(const aiMetadata* meta, const char* key);
+
 // A type number of the module's classes by its class name (the document format's names:
 // "MyLightTag", "CameraTag", "AnimationTag", "MyRenderSettings").
 int32_t ModuleType(const char* className);

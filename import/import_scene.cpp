@@ -43,11 +43,11 @@ std::string Lower(std::string text) {
     return text;
 }
 
-template <class T>
-std::optional<T> Metadata(const aiScene& scene, const char* key) {
-    T value{};
-    if (scene.mMetaData && scene.mMetaData->Get(key, value)) return value;
-    return std::nullopt;
+// A whole number of the scene's metadata.
+std::optional<int32_t> MetaInteger(const aiScene& scene, const char* key) {
+    const std::optional<double> value = MetaNumber(scene.mMetaData, key);
+    if (!value || !(*value >= -2 && *value <= 2)) return std::nullopt;  // axis numbers and signs
+    return static_cast<int32_t>(*value);
 }
 
 // One of the file's axes as a unit vector: an axis number (0 x, 1 y, 2 z) and a sign.
@@ -60,13 +60,13 @@ aiVector3D Axis(int32_t axis, int32_t sign) {
 // Files that name their axes (FBX: up, front and the third axis, each with a sign) are turned
 // so that up is y and front is z; the others are y-up already as the reader gives them.
 aiMatrix3x3 FileAxes(const aiScene& scene) {
-    const auto up = Metadata<int32_t>(scene, "UpAxis");
-    const auto front = Metadata<int32_t>(scene, "FrontAxis");
-    const auto coord = Metadata<int32_t>(scene, "CoordAxis");
+    const auto up = MetaInteger(scene, "UpAxis");
+    const auto front = MetaInteger(scene, "FrontAxis");
+    const auto coord = MetaInteger(scene, "CoordAxis");
     if (!up || !front || !coord || *up == *front || *up == *coord || *front == *coord) return {};
-    const aiVector3D x = Axis(*coord, Metadata<int32_t>(scene, "CoordAxisSign").value_or(1));
-    const aiVector3D y = Axis(*up, Metadata<int32_t>(scene, "UpAxisSign").value_or(1));
-    const aiVector3D z = Axis(*front, Metadata<int32_t>(scene, "FrontAxisSign").value_or(1));
+    const aiVector3D x = Axis(*coord, MetaInteger(scene, "CoordAxisSign").value_or(1));
+    const aiVector3D y = Axis(*up, MetaInteger(scene, "UpAxisSign").value_or(1));
+    const aiVector3D z = Axis(*front, MetaInteger(scene, "FrontAxisSign").value_or(1));
     // The rows are the file's right, up and front: they become x, y and z.
     return aiMatrix3x3(x.x, x.y, x.z, y.x, y.y, y.z, z.x, z.y, z.z);
 }
@@ -74,7 +74,7 @@ aiMatrix3x3 FileAxes(const aiScene& scene) {
 // Metres per unit of the file: FBX says how many centimetres its unit is; glTF is in metres;
 // COLLADA's unit the reader has applied already; the others take the option (or metres).
 double FileMetres(const aiScene& scene, const std::string& extension, const ImportOptions& options) {
-    if (const auto centimetres = Metadata<double>(scene, "UnitScaleFactor"); centimetres && *centimetres > 0) {
+    if (const auto centimetres = MetaNumber(scene.mMetaData, "UnitScaleFactor"); centimetres && *centimetres > 0) {
         return *centimetres / 100;
     }
     if (extension == ".gltf" || extension == ".glb" || extension == ".dae") return 1;

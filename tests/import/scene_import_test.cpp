@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <assimp/Exporter.hpp>
+#include <assimp/Importer.hpp>
+
 #include "headless/files/files.h"
 #include "import/import_scene.h"
 #include "import/polygon_split.h"
@@ -175,6 +178,20 @@ TEST_F(SceneImportTest, ColladaUpAxisAndUnitBecomeTheHostsWithoutScaledObjects) 
     ExpectNear(base->GetRelScale(), {1, 1, 1});
     // The file's triangle faces +z (up): in the host it faces up too.
     ExpectNear(Unit(scene_import::NewellNormal(WorldCorners(*tip, 0))), {0, 1, 0});
+}
+
+TEST_F(SceneImportTest, FbxUnitIsCentimetresTimesItsScaleFactor) {
+    // The reader's own FBX writer makes the file: y up, a unit scale factor of 1 (centimetres).
+    Assimp::Importer reader;
+    const std::string obj = "o Tri\nv 0 0 0\nv 100 0 0\nv 0 100 -50\nf 1 2 3\n";
+    const aiScene* source = reader.ReadFileFromMemory(obj.data(), obj.size(), 0, "obj");
+    ASSERT_TRUE(source);
+    ASSERT_EQ(Assimp::Exporter().Export(source, "fbxa", (root_ / "tri.fbx").string()), AI_SUCCESS);
+    Imported scene = Import(root_ / "tri.fbx", {.unitMetres = 7});  // the file's unit wins
+    ASSERT_TRUE(scene.document) << scene.error;
+    const HostObject* object = Find(*scene.document, "Tri");
+    ASSERT_TRUE(object && object->GetPointCount() == 3);
+    ExpectNear(object->GetMg() * object->GetPoints()[2], {0, 1, 0.5f});
 }
 
 TEST_F(SceneImportTest, FileNormalsAndUvsFollowTheCorners) {
