@@ -46,27 +46,6 @@ TEST(ImportCameras, ThirtyFiveMillimetresStayThirtyFive) {
     }
 }
 
-TEST(ImportCameras, LookWhereTheFilesCamerasLook) {
-    aiMatrix4x4 turn;
-    aiMatrix4x4::RotationY(0.7f, turn);
-    for (const auto& [lookAt, up] : {std::pair<aiVector3D, aiVector3D>{{1, 0, 0}, {0, 1, 0}}, {{1, 1, 0}, {0, 1, 0}}}) {
-        aiScene scene;
-        scene.mRootNode = new aiNode("Cam");
-        scene.mRootNode->mTransformation = turn;
-        ScenePartsImport import(scene);
-        aiCamera camera;
-        camera.mLookAt = lookAt, camera.mUp = up, camera.mPosition = {0.5f, 0, 0};
-        ImportCamera(import.Context(), camera, import.Object("Cam"));
-        // Up as far as it is square to the direction; the right hand is the file's.
-        const Matrix mg = import.Object("Cam").GetMg();
-        const aiVector3D look = aiVector3D(lookAt).Normalize();
-        ExpectNear(mg.v3, World(import, turn, lookAt));
-        ExpectNear(mg.v2, World(import, turn, up - look * (up * look)));
-        ExpectNear(mg.v1, World(import, turn, look ^ up));
-        ExpectNear(mg.off, import.Context().axes.Point(turn * camera.mPosition));
-    }
-}
-
 TEST(ImportCameras, SceneCameraHoldsTheAspect) {
     ScenePartsImport import(R"({"asset":{"version":"2.0"},"scenes":[{"nodes":[0]}],"nodes":[{"name":"Cam","camera":0}],
         "cameras":[{"type":"perspective","perspective":{"znear":0.1,"yfov":0.5,"aspectRatio":1.5}}]})",

@@ -231,23 +231,6 @@ TEST_F(SceneImportTest, FileNormalsAndUvsFollowTheCorners) {
     }
 }
 
-TEST_F(SceneImportTest, UnreadableFilesAreRefusedWithTheirName) {
-    struct Case {
-        std::string name, text, expected;
-    };
-    const Case cases[] = {
-        {"missing.gltf", "", "missing.gltf: cannot read file: No such file or directory"},
-        {"broken.gltf", "{\"asset\": ", "broken.gltf: cannot import the scene: "},
-        {"empty.glb", "glTF", "empty.glb: cannot import the scene: "},
-    };
-    for (const Case& c : cases) {
-        const fs::path path = c.text.empty() ? root_ / c.name : Write(c.name, c.text);
-        Imported scene = Import(path);
-        EXPECT_FALSE(scene.document) << c.name;
-        EXPECT_NE(scene.error.find(c.expected), std::string::npos) << scene.error;
-    }
-}
-
 TEST(PolygonSplit, TrianglesCoverThePolygonAndTurnItsWay) {
     const std::vector<std::vector<Vector>> polygons = {
         {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {1, 1, 0}, {0, 2, 0}},             // concave, in z = 0
