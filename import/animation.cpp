@@ -47,7 +47,6 @@ int32_t DocumentFps(const ImportContext& context) {
     return static_cast<int32_t>(std::clamp(std::round(fps), 1.0, 1e6));
 }
 
-std::string Quoted(const aiString& name) { return "\"" + std::string(name.C_Str()) + "\""; }
 
 // The index of the last key at or before the time; keys are sorted by time.
 template <class Key>
@@ -173,18 +172,18 @@ std::vector<Channel> CollectChannels(ImportContext& context, int32_t fps) {
             const aiNode* node = context.scene.mRootNode ? context.scene.mRootNode->FindNode(keys->mNodeName) : nullptr;
             const auto found = node ? context.objects.find(node) : context.objects.end();
             if (found == context.objects.end() || !found->second) {
-                context.Warning(context.sourceName + ": animation " + Quoted(animation.mName) + ": node " +
-                                Quoted(keys->mNodeName) + " is not in the scene: left out");
+                context.Warning(context.sourceName + ": animation " + Quoted(animation.mName.C_Str()) + ": node " +
+                                Quoted(keys->mNodeName.C_Str()) + " is not in the scene: left out");
                 continue;
             }
             if (!moved.insert(node).second) {
-                taken += (taken.empty() ? "" : ", ") + Quoted(keys->mNodeName);
+                taken += (taken.empty() ? "" : ", ") + Quoted(keys->mNodeName.C_Str());
                 continue;
             }
             channels.push_back({keys, node, found->second, ticksPerFrame});
         }
         if (!taken.empty()) {
-            context.Console(context.sourceName + ": animation " + Quoted(animation.mName) + ": " + taken +
+            context.Console(context.sourceName + ": animation " + Quoted(animation.mName.C_Str()) + ": " + taken +
                             " moved by an earlier animation; left out here");
         }
     }
@@ -232,7 +231,7 @@ std::optional<std::pair<int32_t, int32_t>> ImportAnimation(ImportContext& contex
         double last = std::max(first, std::ceil(lastTick / channel.ticksPerFrame - 1e-6));
         if (last - first > kMaxFrames) {
             last = first + kMaxFrames;
-            context.Warning(context.sourceName + ": animation of node " + Quoted(channel.node->mName) +
+            context.Warning(context.sourceName + ": animation of node " + Quoted(channel.node->mName.C_Str()) +
                             " longer than 1000000 frames: cut at frame " + std::to_string(static_cast<int64_t>(last)));
         }
 

@@ -1,4 +1,6 @@
 // The file's axes and unit as the host's.
+#include <cmath>
+
 #include "headless/json/document_json.h"
 #include "import/import_context.h"
 
@@ -60,6 +62,35 @@ std::optional<double> MetaNumber(const aiMetadata* meta, const char* key) {
         default:
             return std::nullopt;
     }
+}
+
+Vector UnitVector(Vector v) {
+    const double length = std::sqrt(static_cast<double>(v.x) * v.x + static_cast<double>(v.y) * v.y +
+                                    static_cast<double>(v.z) * v.z);
+    if (!(length > 1e-12) || !std::isfinite(length)) return {};
+    return {static_cast<float>(v.x / length), static_cast<float>(v.y / length), static_cast<float>(v.z / length)};
+}
+
+Matrix FacingFrame(Vector forward, Vector up) {
+    Matrix frame;
+    forward = UnitVector(forward);
+    if (forward == Vector{}) return frame;
+    const auto square = [&](Vector v) { return UnitVector(v - forward * Dot(v, forward)); };
+    up = square(up);
+    if (up == Vector{}) up = square({0, 1, 0});
+    if (up == Vector{}) up = square({1, 0, 0});
+    frame.v3 = forward;
+    frame.v2 = up;
+    frame.v1 = Cross(up, forward);  // the host's right: left-handed axes
+    return frame;
+}
+
+std::string Quoted(std::string_view name) { return "\"" + std::string(name) + "\""; }
+
+HostObject* LastChild(const HostObject& parent) {
+    HostObject* child = parent.GetDown();
+    while (child && child->GetNext()) child = child->GetNext();
+    return child;
 }
 
 int32_t ModuleType(const char* className) {

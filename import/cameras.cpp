@@ -32,12 +32,6 @@ constexpr int32_t kImageWidth = 1280;
 constexpr double kFilmWidth = 36.0;
 constexpr double kStandardFocalLength = 36.0;
 
-Vector Normalized(Vector v) {
-    const double length = std::sqrt(static_cast<double>(Dot(v, v)));
-    if (!(length > 1e-12) || !std::isfinite(length)) return {};
-    return v * static_cast<float>(1.0 / length);
-}
-
 bool IsZero(Vector v) { return v == Vector{}; }
 
 // Whether the scene reader's glTF reader read the file (its cameras differ from the others').
@@ -76,7 +70,6 @@ std::optional<double> FocalLength(const ImportContext& context, const aiCamera& 
     return kFilmWidth / 2 / halfWidth;
 }
 
-std::string Quoted(const aiString& name) { return "\"" + std::string(name.C_Str()) + "\""; }
 
 std::string Millimetres(double value) {
     char text[32];
@@ -88,18 +81,9 @@ std::string Millimetres(double value) {
 
 Matrix CameraFrame(const ImportContext& context, const aiCamera& camera) {
     // A camera without a direction looks along its node's host z axis.
-    Vector forward = Normalized(context.axes.Direction(camera.mLookAt));
+    Vector forward = UnitVector(context.axes.Direction(camera.mLookAt));
     if (IsZero(forward)) forward = {0, 0, 1};
-    // The up vector made square to the direction; one along it gives way to the host's y (or x).
-    Vector up = context.axes.Direction(camera.mUp);
-    const auto square = [&](Vector v) { return Normalized(v - forward * Dot(v, forward)); };
-    up = square(up);
-    if (IsZero(up)) up = square({0, 1, 0});
-    if (IsZero(up)) up = square({1, 0, 0});
-    Matrix frame;
-    frame.v3 = forward;
-    frame.v2 = up;
-    frame.v1 = Cross(up, forward);  // the host's right: left-handed axes
+    Matrix frame = FacingFrame(forward, context.axes.Direction(camera.mUp));
     // The glTF reader copies the node's translation into the camera's position too; a glTF
     // camera sits at its node's origin.
     if (!ReadAsGltf(context.scene)) frame.off = context.axes.Point(camera.mPosition);
@@ -112,7 +96,7 @@ void ImportCamera(ImportContext& context, const aiCamera& camera, headless::HlOb
     data.Set(host_param::kCameraApertureWidth, kFilmWidth);
     const std::optional<double> focal = FocalLength(context, camera);
     data.Set(host_param::kCameraFocalLength, focal.value_or(kStandardFocalLength));
-    const std::string name = context.sourceName + ": camera " + Quoted(camera.mName);
+    const std::string name = context.sourceName + ": camera " + Quoted(camera.mName.C_Str());
     if (focal) {
         context.Console(name + " -> camera, " + Millimetres(*focal) + " mm lens on a 36 mm film");
     } else if (camera.mOrthographicWidth > 0) {
@@ -129,7 +113,7 @@ void ChooseSceneCamera(ImportContext& context) {
     const aiNode* node = scene.mRootNode->FindNode(camera.mName);
     const auto found = node ? context.objects.find(node) : context.objects.end();
     if (found == context.objects.end() || !found->second || found->second->GetType() != host_type::kCamera) {
-        context.Warning(context.sourceName + ": camera " + Quoted(camera.mName) +
+        context.Warning(context.sourceName + ": camera " + Quoted(camera.mName.C_Str()) +
                         " has no node: the document keeps the editor camera");
         return;
     }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -71,6 +72,17 @@ struct ImportContext {
 // A number of the scene's metadata, whatever its type (the readers store numbers as 32-bit
 // integers, 64-bit unsigned integers, floats or doubles).
 std::optional<double> MetaNumber(const aiMetadata* meta, const char* key);
+
+// The vector at length 1; the zero vector for one too short (or too long) to say a direction.
+Vector UnitVector(Vector v);
+// A rotation that looks along `forward` (its z axis) with `up` made square to it as its y axis
+// (the host's y, or x, where `up` runs along `forward`), x to the right of the left-handed host;
+// the identity when `forward` is zero.  No offset.
+Matrix FacingFrame(Vector forward, Vector up);
+// A name in double quotes, for messages.
+std::string Quoted(std::string_view name);
+// The last child of an object (null when it has none): what a new child is inserted after.
+HostObject* LastChild(const HostObject& parent);
 
 // A type number of the module's classes by its class name (the document format's names:
 // "MyLightTag", "CameraTag", "AnimationTag", "MyRenderSettings").

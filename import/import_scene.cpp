@@ -142,7 +142,7 @@ private:
         object->SetName(name);
         object->SetMl(context_.axes.Placement(node.mTransformation));
         object->SetRelScale(AxisLengths(object->GetMl()));
-        headless::HlObject* pred = parent ? LastChild(parent) : LastTop();
+        headless::HlObject* pred = parent ? static_cast<headless::HlObject*>(LastChild(*parent)) : LastTop();
         context_.document.InsertObject(std::move(owned), parent, pred);
         context_.objects[&node] = object;
 
@@ -164,11 +164,6 @@ private:
                                                 static_cast<double>(v.z) * v.z));
         };
         return {length(m.v1), length(m.v2), length(m.v3)};
-    }
-    static headless::HlObject* LastChild(headless::HlObject* parent) {
-        HostObject* last = parent->GetDown();
-        while (last && last->GetNext()) last = last->GetNext();
-        return static_cast<headless::HlObject*>(last);
     }
     headless::HlObject* LastTop() const {
         HostObject* last = context_.document.GetFirstObject();

@@ -32,19 +32,11 @@ constexpr const char* kSettingsName = "Render Settings";
 constexpr double kPointRadius = 0.05;
 constexpr double kSpotSide = 0.1;
 
-Vector Normalized(Vector v) {
-    const double length = std::sqrt(static_cast<double>(Dot(v, v)));
-    if (!(length > 1e-12) || !std::isfinite(length)) return {};
-    return v * static_cast<float>(1.0 / length);
-}
-
 std::string Centimetres(double metres) {
     char text[32];
     std::snprintf(text, sizeof text, "%.4g", metres * 100.0);
     return text;
 }
-
-std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 
 const char* KindName(aiLightSourceType type) {
     switch (type) {
@@ -101,24 +93,9 @@ Emitter Rectangle(double width, double height) {
 
 // A placement at the light's position facing its direction (z) with its up vector (y).
 Matrix LightFrame(const AxisConversion& axes, const aiLight& light) {
-    Matrix frame;
+    Matrix frame = FacingFrame(axes.Direction(light.mDirection), axes.Direction(light.mUp));
     frame.off = axes.Point(light.mPosition);
-    const Vector forward = Normalized(axes.Direction(light.mDirection));
-    if (forward == Vector{}) return frame;
-    const auto square = [&](Vector v) { return Normalized(v - forward * Dot(v, forward)); };
-    Vector up = square(axes.Direction(light.mUp));
-    if (up == Vector{}) up = square({0, 1, 0});
-    if (up == Vector{}) up = square({1, 0, 0});
-    frame.v3 = forward;
-    frame.v2 = up;
-    frame.v1 = Cross(up, forward);
     return frame;
-}
-
-headless::HlObject* LastChild(headless::HlObject& parent) {
-    HostObject* child = parent.GetDown();
-    while (child && child->GetNext()) child = child->GetNext();
-    return static_cast<headless::HlObject*>(child);
 }
 
 // The document's render settings object, made at the top when there is none.
@@ -145,7 +122,7 @@ void MakeSun(ImportContext& context, const aiLight& light, const std::string& na
     }
     // The sun object's position points towards the sun: against the light's direction in the
     // world.
-    const Vector towards = -Normalized(object.GetMg().Rotate(context.axes.Direction(light.mDirection)));
+    const Vector towards = -UnitVector(object.GetMg().Rotate(context.axes.Direction(light.mDirection)));
     if (towards == Vector{}) {
         context.Warning(what + " has no direction: left out");
         return;

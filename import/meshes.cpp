@@ -35,13 +35,6 @@ PointKey KeyOf(Vector p) {
     return k;
 }
 
-Vector Unit(Vector v) {
-    const double length = std::sqrt(static_cast<double>(v.x) * v.x + static_cast<double>(v.y) * v.y +
-                                    static_cast<double>(v.z) * v.z);
-    if (!(length > 0)) return {};
-    return {static_cast<float>(v.x / length), static_cast<float>(v.y / length), static_cast<float>(v.z / length)};
-}
-
 // What the node's meshes make, gathered before it goes into the object.
 struct NodeGeometry {
     std::vector<Vector> points;
@@ -123,7 +116,7 @@ private:
             // A mesh without normals of its own among meshes with them: its faces are flat.
             const Vector flat = normals ? Vector{} : FaceNormal(out_.polygons.back());
             for (unsigned i : corner) {
-                out_.normals.push_back(normals ? Unit(context_.axes.Direction(mesh.mNormals[i])) : flat);
+                out_.normals.push_back(normals ? UnitVector(context_.axes.Direction(mesh.mNormals[i])) : flat);
             }
         }
     }
@@ -131,7 +124,7 @@ private:
     Vector FaceNormal(const CPolygon& p) const {
         ring_.clear();
         for (int32_t i : {p.a, p.b, p.c, p.d}) ring_.push_back(out_.points[static_cast<size_t>(i)]);
-        return Unit(NewellNormal(ring_));
+        return UnitVector(NewellNormal(ring_));
     }
 
     const ImportContext& context_;
@@ -262,8 +255,9 @@ void ImportNodeMeshes(ImportContext& context, const aiNode& node, headless::HlOb
         context.document.InsertObject(std::move(child), &object, pred);
         pred = made;
         FillObject(context, meshes, *made);
-        context.Console(context.sourceName + ": object \"" + object.GetName().Str() + "\": the polygons of the emitting material \"" +
-                        materialName + "\" -> object \"" + made->GetName().Str() + "\" with a light tag");
+        context.Console(context.sourceName + ": object " + Quoted(object.GetName().Str()) +
+                        ": the polygons of the emitting material " + Quoted(materialName) + " -> object " +
+                        Quoted(made->GetName().Str()) + " with a light tag");
     }
 }
 
