@@ -4,6 +4,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WINDOWS_BUILD ?= build-windows
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 EXAMPLE    ?= examples/room.json
@@ -11,7 +12,7 @@ EXAMPLE    ?= examples/room.json
 PACKAGES = cmake make g++ clang pkg-config libtinyxml-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libcli11-dev libtiff-dev libpng-dev libassimp-dev
 
-.PHONY: all deps build run test test-normal test-asan test-fuzz bench clean
+.PHONY: all deps build run test test-normal test-asan test-fuzz bench clean windows windows-deps
 
 all: build
 
@@ -51,8 +52,29 @@ test-fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -R _fuzz
 
+# The Windows build: the module as a 32-bit DLL, cross-compiled with mingw-w64.  Libraries that
+# Debian ships for Linux only are built from Debian's own source packages (deb-src entries are
+# added for the bookworm suite when missing).
+WINDOWS_PACKAGES = g++-mingw-w64-i686-posix mingw-w64-i686-dev dpkg-dev
+
+windows-deps:
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
+	@if ! apt-get source --simulate tinyxml >/dev/null 2>&1; then \
+	  sed 's/^Types: deb$$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > /etc/apt/sources.list.d/vexlor-src.sources; \
+	  apt-get update -qq; \
+	fi
+	@if [ ! -f $(WINDOWS_BUILD)/src/tinyxml/tinyxml.cpp ]; then \
+	  mkdir -p $(WINDOWS_BUILD)/src && cd $(WINDOWS_BUILD)/src && \
+	  apt-get source -qq tinyxml/bookworm >/dev/null && rm -rf tinyxml && mv tinyxml-*/ tinyxml; \
+	fi
+
+windows: windows-deps
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DVEXLOR_TINYXML_SOURCE=$(CURDIR)/$(WINDOWS_BUILD)/src/tinyxml -DVEXLOR_BENCH=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target vexlor_module
+
 bench: build
 	./$(BUILD)/vexlor_bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
