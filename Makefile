@@ -35,7 +35,7 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/vexlor export $(EXAMPLE) -o out/room.ovs --frames 0:2 --renderer /opt/orvane --overwrite
 
-test: test-normal test-asan test-fuzz
+test: test-normal test-asan test-fuzz test-windows
 
 test-normal: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
@@ -68,14 +68,16 @@ windows-deps:
 windows: windows-deps
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
 	  -DVEXLOR_TINYXML_SOURCE=$(CURDIR)/$(WINDOWS_BUILD)/src/tinyxml -DVEXLOR_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_BUILD)/deps \
-	  -DVEXLOR_BENCH=OFF
+	  -DVEXLOR_LINUX_BUILD=$(CURDIR)/$(BUILD) -DVEXLOR_BENCH=OFF
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 wine-deps:
 	@if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386 && apt-get update -qq; fi
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WINE_PACKAGES)"
 
-test-windows: windows wine-deps
+# Under Wine: the test suite, the run script run by Wine's command processor, and the examples
+# exported by both builds (the Linux one too) compared byte for byte.
+test-windows: build windows wine-deps
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure
 
 bench: build
