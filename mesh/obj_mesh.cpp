@@ -1,13 +1,14 @@
 #include "mesh/obj_mesh.h"
 
 #include <cstddef>
-#include <limits>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#include "mesh/mesh_size.h"
 #include "mesh/texture_tag.h"
 #include "sdk/host.h"
 
@@ -71,7 +72,7 @@ bool ObjMesh::HasSmoothing() const { return object_.GetTag(host_type::kSmoothing
 
 std::optional<std::vector<Uv>> ObjMesh::GatherTextureCoordinates() const {
     const size_t count = polygons_.size();
-    if (count > std::numeric_limits<uint32_t>::max() / 4) return std::nullopt;  // corner indices are 32-bit
+    if (count > kMaxMeshPolygons) return std::nullopt;  // corner indices are 32-bit
     try {
         const std::unique_ptr<HostTag> uvSet = TheHost().AllocTag(host_type::kUvTag, static_cast<int32_t>(count));
         if (!uvSet || static_cast<size_t>(uvSet->GetUvwCount()) < count) return std::nullopt;
@@ -87,19 +88,27 @@ std::optional<std::vector<Uv>> ObjMesh::GatherTextureCoordinates() const {
         }
         return corners;
     } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        outOfMemory_ = true;
         return std::nullopt;
     }
 }
 
 std::optional<std::vector<Vector>> ObjMesh::GatherNormals() const {
     const size_t count = polygons_.size();
-    if (count > std::numeric_limits<uint32_t>::max() / 4) return std::nullopt;
+    if (count > kMaxMeshPolygons) return std::nullopt;
     try {
         std::vector<Vector> corners = object_.CreateCornerNormals();
         if (corners.empty() || corners.size() != 4 * count) return std::nullopt;
         for (Vector& normal : corners) normal = UnitCornerNormal(normal);
         return corners;
     } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        outOfMemory_ = true;
         return std::nullopt;
     }
 }
@@ -110,6 +119,10 @@ std::optional<CornerTable<T>> ObjMesh::Tabulate(std::vector<T> corners) const {
         if (merge_) return MergeCorners(corners, polygons_, points_.size());
         return KeepCorners(std::move(corners), polygons_);
     } catch (const std::bad_alloc&) {
+        outOfMemory_ = true;
+        return std::nullopt;
+    } catch (const std::length_error&) {
+        outOfMemory_ = true;
         return std::nullopt;
     }
 }

@@ -2,6 +2,7 @@
 // holds them, and the corner tables of its texture coordinates and normals.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,7 +25,7 @@ public:
     // Builds Uvs(): gathers the texture coordinates of every corner after the texture tags'
     // projection and tiling (PrepareUvSet), v flipped to 1 - v, and makes the corner table of
     // them, merged when asked.  False when the temporary UV set or memory cannot be had; the
-    // table is empty then.
+    // table is empty then.  At most kMaxMeshPolygons polygons.
     bool BuildTextureCoordinateTable();
     // Builds Normals(): gathers the host's smoothed corner normals at unit length
     // (UnitCornerNormal) and makes the corner table of them, merged when asked.  False when
@@ -42,6 +43,9 @@ public:
     // Free a value list once it is written; the corner indices stay for the faces.
     void ReleaseUvValues();
     void ReleaseNormalValues();
+    // Memory (or what a vector can hold) ran out while a table was built: a table that could
+    // not be built for that is missing.
+    bool RanOutOfMemory() const { return outOfMemory_; }
     // Hand a built table over to the caller; Uvs() (or Normals()) is empty afterwards.
     std::optional<CornerTable<Uv>> TakeUvs();
     std::optional<CornerTable<Vector>> TakeNormals();
@@ -59,6 +63,7 @@ private:
     std::span<const CPolygon> polygons_;
     std::optional<CornerTable<Uv>> uvs_;
     std::optional<CornerTable<Vector>> normals_;
+    mutable std::atomic<bool> outOfMemory_ = false;  // set by both threads of BuildCornerTables
 };
 
 // Calls visit(tag, selection) for each polygon selection tag of the object that has a

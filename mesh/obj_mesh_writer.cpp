@@ -1,5 +1,7 @@
 #include "mesh/obj_mesh_writer.h"
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -49,32 +51,58 @@ void WriteValueBlock(ObjTextWriter& text, std::optional<CornerTable<T>>& table, 
 
 }  // namespace
 
-PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
-                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
-                         FileMode mode) {
+namespace {
+
+PreparedMesh Refused(MeshFileOutcome& outcome, std::string why) {
+    outcome.refusal = std::move(why);
     PreparedMesh mesh;
-    ObjMesh source(document, object, mergeDuplicates);
-    outcome.path = directory + fileName;
-    mesh.path = outcome.path;
-    mesh.mode = mode;
-    mesh.name = OneLineName(object.GetName().Str());
-    outcome.name = mesh.name;
-    outcome.polygonCount = object.GetPolygonCount();
-    ShowStage(object, "vertices", 0);
-    mesh.points.assign(source.Points().begin(), source.Points().end());
-    mesh.polygons.assign(source.Polygons().begin(), source.Polygons().end());
-
-    ShowStage(object, "uv's", 10);
-    source.BuildCornerTables(source.HasSmoothing(), threads, [&object] { ShowStage(object, "normals", 40); });
-    mesh.uvs = source.TakeUvs();
-    mesh.normals = source.TakeNormals();
-
-    ShowStage(object, "facets", 70);
-    mesh.groups = ResolveFaceGroups(object, document, static_cast<int32_t>(mesh.polygons.size()));
+    mesh.refused = true;
     return mesh;
 }
 
+}  // namespace
+
+PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
+                         HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
+                         FileMode mode, uint64_t addressLimit) {
+    ObjMesh source(document, object, mergeDuplicates);
+    outcome.path = directory + fileName;
+    outcome.name = OneLineName(object.GetName().Str());
+    outcome.polygonCount = object.GetPolygonCount();
+    const bool withNormals = source.HasSmoothing();
+    if (auto problem = MeshSizeProblem({source.Points().size(), source.Polygons().size(), withNormals, mergeDuplicates},
+                                       addressLimit)) {
+        return Refused(outcome, std::move(*problem));
+    }
+    try {
+        PreparedMesh mesh;
+        mesh.path = outcome.path;
+        mesh.mode = mode;
+        mesh.name = outcome.name;
+        ShowStage(object, "vertices", 0);
+        mesh.points.assign(source.Points().begin(), source.Points().end());
+        mesh.polygons.assign(source.Polygons().begin(), source.Polygons().end());
+
+        ShowStage(object, "uv's", 10);
+        source.BuildCornerTables(withNormals, threads, [&object] { ShowStage(object, "normals", 40); });
+        if (source.RanOutOfMemory()) return Refused(outcome, "memory ran out while its corners were gathered");
+        mesh.uvs = source.TakeUvs();
+        mesh.normals = source.TakeNormals();
+
+        ShowStage(object, "facets", 70);
+        mesh.groups = ResolveFaceGroups(object, document, static_cast<int32_t>(mesh.polygons.size()));
+        return mesh;
+    } catch (const std::bad_alloc&) {
+    } catch (const std::length_error&) {
+    }
+    return Refused(outcome, "memory ran out while its mesh was gathered");
+}
+
 bool WritePreparedMesh(PreparedMesh& mesh) {
+    if (mesh.refused) {
+        mesh = PreparedMesh();
+        return false;
+    }
     if (!mesh.file) mesh.file = TheHost().OpenFile(mesh.path, mesh.mode);
     if (!mesh.file) {
         mesh = PreparedMesh();
@@ -110,15 +138,17 @@ bool WritePreparedMesh(PreparedMesh& mesh) {
     return written;
 }
 
-void ReportUnwritableMesh(const HostFilename& path) {
-    TheHost().Print("* Error: the mesh file could not be written: " + path.Str());
+void ReportUnwritableMesh(const HostFilename& path, const std::string& name, const std::string& refusal) {
+    std::string line = "* Error: the mesh file could not be written: " + path.Str();
+    if (!refusal.empty()) line += " (object \"" + name + "\": " + refusal + ")";
+    TheHost().Print(line);
 }
 
 void ReportMeshFile(const MeshFileOutcome& outcome) {
     Host& host = TheHost();
     host.StatusSetBar(100);
     if (!outcome.written) {
-        ReportUnwritableMesh(outcome.path);
+        ReportUnwritableMesh(outcome.path, outcome.name, outcome.refusal);
         return;
     }
     const float seconds = static_cast<float>(outcome.milliseconds) / 1000.0f;
@@ -134,7 +164,7 @@ int32_t ObjMeshWriter::WriteMesh(HostDocument* document, const HostFilename& dir
     if (!host.FileExists(directory, true)) host.CreateDirectory(directory);
     MeshFileOutcome outcome;
     PreparedMesh mesh = PrepareMesh(document, directory, fileName, *object, mergeDuplicates,
-                                    threads_ ? *threads_ : host.GetCpuCount(), outcome, mode_);
+                                    threads_ ? *threads_ : host.GetCpuCount(), outcome, mode_, addressLimit_);
     outcome.written = WritePreparedMesh(mesh);
     if (outcome.written) outcome.milliseconds = host.GetTimer() - start;
     ReportMeshFile(outcome);

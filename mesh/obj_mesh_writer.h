@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "mesh/corner_merge.h"
+#include "mesh/mesh_size.h"
 #include "mesh/obj_mesh.h"
 #include "mesh/obj_text_writer.h"
 #include "sdk/file.h"
@@ -46,6 +47,7 @@ struct MeshFileOutcome {
     int32_t polygonCount = 0;  // the object's
     bool written = false;
     int64_t milliseconds = 0;  // from the start of the preparation to the end of the write
+    std::string refusal;       // why the mesh was refused before its file was opened, if it was
 };
 
 // A mesh file whose text needs nothing more from the host: its own copies of the object's
@@ -60,23 +62,28 @@ struct PreparedMesh {
     std::optional<CornerTable<Vector>> normals;
     std::vector<FaceGroup> groups;
     std::unique_ptr<HostFile> file;  // opened by WritePreparedMesh unless opened before
+    bool refused = false;            // too large for this system, or memory ran out: no file
 };
 
 // On the host's thread: gathers the mesh of directory + fileName (the directory must exist),
 // showing the stages on the status bar.  `threads`: how many threads may merge corners;
 // `mode`: how the file is to be opened (kWrite, or kWriteBatch for a file that takes its place
 // when the host commits its batch).  The outcome's path, name and polygon count are filled in.
+// A mesh whose export would need more than `addressLimit` bytes (MeshSizeProblem), or for
+// which memory runs out, is refused: nothing more is gathered, and the outcome says why.
 PreparedMesh PrepareMesh(HostDocument* document, const HostFilename& directory, const HostFilename& fileName,
                          HostObject& object, bool mergeDuplicates, int32_t threads, MeshFileOutcome& outcome,
-                         FileMode mode = FileMode::kWrite);
+                         FileMode mode = FileMode::kWrite, uint64_t addressLimit = kAddressableBytes);
 
 // On any thread: opens the file, writes the text into it and closes it; the mesh's data and the
-// file are released.  False when the file could not be opened or not all of it could be
-// written: dropped open, it is discarded, and whatever stood at its path stays.
+// file are released.  False when the mesh was refused, or the file could not be opened or not
+// all of it could be written: dropped open, it is discarded, and whatever stood at its path
+// stays.
 bool WritePreparedMesh(PreparedMesh& mesh);
 
-// The console's line for a mesh file that could not be written (or take its place).
-void ReportUnwritableMesh(const HostFilename& path);
+// The console's line for a mesh file that could not be written (or take its place); for a
+// refused mesh, the object's name and why follow the path.
+void ReportUnwritableMesh(const HostFilename& path, const std::string& name = {}, const std::string& refusal = {});
 // On the host's thread: the status bar at the mesh's end; then the console's line,
 // "Exported mesh: ..." or the error naming the file.
 void ReportMeshFile(const MeshFileOutcome& outcome);
@@ -100,8 +107,11 @@ public:
     void SetThreads(int32_t threads) { threads_ = threads; }
     // How the file is opened (default kWrite).
     void SetFileMode(FileMode mode) { mode_ = mode; }
+    // The most bytes the export of a mesh may need (default: what this system can address).
+    void SetAddressLimit(uint64_t bytes) { addressLimit_ = bytes; }
 
 private:
     std::optional<int32_t> threads_;
     FileMode mode_ = FileMode::kWrite;
+    uint64_t addressLimit_ = kAddressableBytes;
 };

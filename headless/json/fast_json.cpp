@@ -15,7 +15,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <system_error>
 
@@ -480,10 +482,14 @@ bool ParseDocumentText(const std::string& text, size_t maxNesting, json& root, B
         Parser(text, maxNesting, bulk).Document(root);
         return true;
     } catch (const GiveUp&) {
-        root = json();
-        bulk = BulkArrays();
-        return false;
+    } catch (const std::bad_alloc&) {
+        // Memory, or what a vector holds (on a 32-bit system, a list of 4 x polygons normals
+        // may pass it), ran out: the precise path, with this memory back, has its turn.
+    } catch (const std::length_error&) {
     }
+    root = json();
+    bulk = BulkArrays();
+    return false;
 }
 
 bool BulkIndex(const json& value, BulkKind kind, size_t& index) {

@@ -3,6 +3,8 @@
 // command 230.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "headless/scene/nodes.h"
 #include "sdk/plugin.h"
@@ -253,6 +255,8 @@ std::vector<Vector> HlObject::CreateCornerNormals() const {
 
     const int32_t pointCount = GetPointCount();
     const size_t polygonCount = polygons_.size();
+    // The adjacency below counts corners in 32 bits.
+    if (polygonCount > std::numeric_limits<uint32_t>::max() / 4) return {};
     std::vector<Normal> faces(polygonCount);
     for (size_t i = 0; i < polygonCount; ++i) faces[i] = FaceNormal(polygons_[i], points_.data(), pointCount);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <stdexcept>
 
 #include "headless/host/registry.h"
 
@@ -88,7 +89,13 @@ bool InvertExact(const Matrix& m, Matrix& out) {
 HlTag::HlTag(int32_t type, const PluginRegistry* registry, int32_t count)
     : type_(type), id_(NewNodeId()), registry_(registry) {
     if (type == host_type::kUvTag && count > 0) uvw_.resize(static_cast<size_t>(count));
-    if (type == host_type::kNormalTag && count > 0) normals_.resize(4 * static_cast<size_t>(count));
+    if (type == host_type::kNormalTag && count > 0) {
+        // Four a polygon, counted in 64 bits: on a 32-bit system 4 * count may not fit a size_t,
+        // and a wrapped size would make a tag of too few normals.
+        const uint64_t normals = 4 * static_cast<uint64_t>(count);
+        if (normals > normals_.max_size()) throw std::length_error("a normal tag of too many polygons");
+        normals_.resize(static_cast<size_t>(normals));
+    }
     // The node is whole before its plug-in instance initialises it.
     plugin_ = MakePlugin(registry, type, PluginKind::kTag);
     if (plugin_) plugin_->Init(this);
