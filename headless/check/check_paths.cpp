@@ -1,10 +1,9 @@
 #include "headless/check/check_paths.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 
 namespace headless::check {
 
@@ -51,10 +50,10 @@ PathOutcome ResolveScenePath(std::string_view path, const FileSystem& files, con
         native = sceneFolderNative.empty() ? relative : sceneFolderNative + "/" + relative;
     }
     outcome.native = *native;
-    struct stat info;
-    if (::stat(outcome.native.c_str(), &info) != 0) {
+    native::FileInfo info;
+    if (!native::Stat(outcome.native, info)) {
         outcome.problem = "no such file (" + outcome.native + ")";
-    } else if (S_ISDIR(info.st_mode)) {
+    } else if (info.directory) {
         outcome.problem = "is a folder, not a file (" + outcome.native + ")";
     }
     return outcome;
