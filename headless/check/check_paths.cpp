@@ -4,6 +4,7 @@
 
 #include "headless/files/files.h"
 #include "headless/files/native_io.h"
+#include "headless/files/windows_paths.h"
 
 namespace headless::check {
 
@@ -12,7 +13,9 @@ namespace {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// Shares ("\\server\share\...") too where the host's paths are the machine's.
 bool IsAbsoluteHostPath(std::string_view path) {
+    if (native::kHostPathsAreNative && NormalWindowsPath(path)) return true;
     return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -57,27 +58,30 @@ bool IsCmd(const std::vector<std::string>& args) {
            (option == "/c" || option == "/C" || option == "/k" || option == "/K");
 }
 
-// cmd takes the first and the last '"' off its command, then expands the variables in it
-// (and reads no variable in what they expand to).
-std::wstring CommandLineOf(const std::vector<std::string>& args, bool& viaEnvironment) {
-    viaEnvironment = IsCmd(args);
-    if (!viaEnvironment) return native::Wide(WindowsCommandLine(args));
-    const std::vector<std::string> head(args.begin(), args.end() - 1);
-    return native::Wide(WindowsCommandLine(head)) + L" \"\"%" + kFileVariable + L"%\"\"";
-}
-
 }  // namespace
 
+// cmd takes the first and the last '"' off its command, then expands the variables in it.
+// The file's folder (where a "%" is most likely) becomes cmd's current folder and stays off
+// its line; the file's name comes through a variable, whose value Windows' cmd reads no
+// variables in.
 ProcessEnd RunToEnd(const std::vector<std::string>& args) {
     ProcessEnd end;
-    bool viaEnvironment = false;
-    std::wstring line = CommandLineOf(args, viaEnvironment);
-    if (viaEnvironment) SetEnvironmentVariableW(kFileVariable, native::Wide(args.back()).c_str());
+    const bool viaEnvironment = IsCmd(args);
+    std::wstring line, folder;
+    if (viaEnvironment) {
+        const std::filesystem::path file = native::FsPath(args.back());
+        folder = file.has_parent_path() ? file.parent_path().native() : std::wstring();
+        SetEnvironmentVariableW(kFileVariable, (folder.empty() ? file : file.filename()).c_str());
+        const std::vector<std::string> head(args.begin(), args.end() - 1);
+        line = native::Wide(WindowsCommandLine(head)) + L" \"\"%" + kFileVariable + L"%\"\"";
+    } else {
+        line = native::Wide(WindowsCommandLine(args));
+    }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    const BOOL started =
-        CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+    const BOOL started = CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     const DWORD startError = GetLastError();
     if (viaEnvironment) SetEnvironmentVariableW(kFileVariable, nullptr);
     if (!started) {

@@ -14,9 +14,9 @@ struct ProcessEnd {
 };
 
 // Runs args[0] (searched on the PATH) with the other arguments and waits for its end.  On
-// Windows, when the program is cmd with /c or /k last, the final argument is handed over
-// in the environment and named by a quoted variable on cmd's line: cmd reads no "%", "&" or
-// "^" of it.
+// Windows, when the program is cmd with /c or /k last, the final argument (a file) is run in
+// its folder and its name handed over in the environment, named by a quoted variable on
+// cmd's line: cmd reads no "%", "&" or "^" of the path.
 ProcessEnd RunToEnd(const std::vector<std::string>& args);
 
 // The command line that hands `args` over to a Windows program as its argv: each argument
