@@ -12,7 +12,7 @@ EXAMPLE    ?= examples/room.json
 PACKAGES = cmake make g++ clang pkg-config libtinyxml-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
            libbenchmark-dev libcli11-dev libtiff-dev libpng-dev libassimp-dev
 
-.PHONY: all deps build run test test-normal test-asan test-fuzz bench clean windows windows-deps
+.PHONY: all deps build run test test-normal test-asan test-fuzz test-windows bench clean windows windows-deps wine-deps
 
 all: build
 
@@ -35,7 +35,7 @@ build: deps $(BUILD)/CMakeCache.txt
 run: build
 	./$(BUILD)/vexlor export $(EXAMPLE) -o out/room.ovs --frames 0:2 --renderer /opt/orvane --overwrite
 
-test: test-normal test-asan test-fuzz
+test: test-normal test-asan test-fuzz test-windows
 
 test-normal: build
 	cd $(BUILD) && ctest -j $(JOBS) --output-on-failure
@@ -52,26 +52,33 @@ test-fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -R _fuzz
 
-# The Windows build: the module as a 32-bit DLL, cross-compiled with mingw-w64.  Libraries that
-# Debian ships for Linux only are built from Debian's own source packages (deb-src entries are
-# added for the bookworm suite when missing).
-WINDOWS_PACKAGES = g++-mingw-w64-i686-posix mingw-w64-i686-dev dpkg-dev
+# The Windows build: the module as a 32-bit DLL and the command as vexlor.exe, cross-compiled
+# with mingw-w64.  Libraries that Debian ships for Linux only are built from Debian's own source
+# packages (cmake/windows-deps.sh); the tests run under Wine.
+WINDOWS_PACKAGES = g++-mingw-w64-i686-posix mingw-w64-i686-dev libz-mingw-w64-dev dpkg-dev libgtest-dev \
+                   nlohmann-json3-dev libcli11-dev cmake make
+WINE_PACKAGES = wine wine32 wine64
+export WINEDEBUG ?= -all
+export WINEPREFIX ?= $(CURDIR)/$(WINDOWS_BUILD)/wine
 
 windows-deps:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(WINDOWS_PACKAGES)"
-	@if ! apt-get source --simulate tinyxml >/dev/null 2>&1; then \
-	  sed 's/^Types: deb$$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > /etc/apt/sources.list.d/vexlor-src.sources; \
-	  apt-get update -qq; \
-	fi
-	@if [ ! -f $(WINDOWS_BUILD)/src/tinyxml/tinyxml.cpp ]; then \
-	  mkdir -p $(WINDOWS_BUILD)/src && cd $(WINDOWS_BUILD)/src && \
-	  apt-get source -qq tinyxml/bookworm >/dev/null && rm -rf tinyxml && mv tinyxml-*/ tinyxml; \
-	fi
+	JOBS=$(JOBS) cmake/windows-deps.sh $(WINDOWS_BUILD)
 
 windows: windows-deps
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
-	  -DVEXLOR_TINYXML_SOURCE=$(CURDIR)/$(WINDOWS_BUILD)/src/tinyxml -DVEXLOR_BENCH=OFF
-	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target vexlor_module
+	  -DVEXLOR_TINYXML_SOURCE=$(CURDIR)/$(WINDOWS_BUILD)/src/tinyxml -DVEXLOR_WINDOWS_DEPS=$(CURDIR)/$(WINDOWS_BUILD)/deps \
+	  -DVEXLOR_LINUX_BUILD=$(CURDIR)/$(BUILD) -DVEXLOR_BENCH=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+wine-deps:
+	@if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386 && apt-get update -qq; fi
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WINE_PACKAGES)"
+
+# Under Wine: the test suite, the run script run by Wine's command processor, and the examples
+# exported by both builds (the Linux one too) compared byte for byte.
+test-windows: build windows wine-deps
+	cd $(WINDOWS_BUILD) && ctest --output-on-failure
 
 bench: build
 	./$(BUILD)/vexlor_bench

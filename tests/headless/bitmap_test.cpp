@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <tiffio.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <sstream>
 
 #include "headless/resources/bitmap.h"
+#include "tests/support/command_support.h"
 
 namespace headless {
 namespace {
@@ -22,9 +22,7 @@ const std::vector<Pixel> kPicture = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {10,
 class HeadlessBitmapFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vexlor-bitmap-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = testing_support::ScratchFolder("vexlor-bitmap-").string();
     }
     void TearDown() override { fs::remove_all(dir_); }
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }

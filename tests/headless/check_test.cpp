@@ -1,7 +1,6 @@
 // The scene check (headless/check/): broken scenes of each kind, written to a scratch folder,
 // and the exact lines the check finds in them.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 #include "headless/check/obj_check.h"
 #include "headless/check/scene_keys.h"
 #include "headless/files/files.h"
+#include "tests/support/command_support.h"
 
 namespace headless {
 namespace {
@@ -35,9 +35,7 @@ constexpr const char* kObj =
 class CheckTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vexlor-check-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = testing_support::ScratchFolder("vexlor-check-");
         fs::create_directories(dir_ / "models.s");
         fs::create_directories(dir_ / "tex");
         Write("models.s/m.obj", kObj);

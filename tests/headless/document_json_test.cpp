@@ -15,6 +15,7 @@
 #include "headless/files/files.h"
 #include "headless/host/registry.h"
 #include "headless/json/document_json.h"
+#include "tests/support/command_support.h"
 
 namespace headless {
 namespace {
@@ -644,17 +645,21 @@ TEST(DocumentJsonFile, ReadsFileAndNamesDocumentAfterIt) {
     EXPECT_EQ(error.message, "/nonexistent/room.json: cannot read file: No such file or directory");
 }
 
-// A device or FIFO may give bytes without end (or none until a writer comes).
+// A folder, a device or a FIFO may give bytes without end (or none until a writer comes).
 TEST(DocumentJsonFile, RefusesOtherFilesAndFilesOverTheLimit) {
-    std::string dir = (std::filesystem::temp_directory_path() / "vexlor-document-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(dir.data()), nullptr);
-    const std::string fifo = dir + "/fifo.json", large = dir + "/large.json";
+    const std::string dir = testing_support::ScratchFolder("vexlor-document-").string();
+    const std::string large = dir + "/large.json";
+    std::vector<std::string> others = {std::string(VEXLOR_SOURCE_DIR)};
+#ifndef _WIN32
+    const std::string fifo = dir + "/fifo.json";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    others.insert(others.end(), {std::string("/dev/null"), fifo});
+#endif
     std::ofstream(large).close();
     std::filesystem::resize_file(large, kMaxDocumentBytes + 1);  // sparse: no room taken on the disk
     FileSystem files;
     LoadError error;
-    for (const std::string& path : {std::string(VEXLOR_SOURCE_DIR), std::string("/dev/null"), fifo}) {
+    for (const std::string& path : others) {
         EXPECT_FALSE(LoadDocumentFile(path, files, nullptr, error)) << path;
         EXPECT_EQ(error.message, path + ": cannot read file: not a regular file");
     }

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "headless/resources/resources.h"
+#include "tests/support/command_support.h"
 
 namespace headless {
 namespace {
@@ -285,9 +285,7 @@ TEST(HeadlessResourcesParse, DescriptionErrors) {
 class HeadlessResourcesFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vexlor-res-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        dir_ = testing_support::ScratchFolder("vexlor-res-").string();
         fs::copy(kFixtures + "/res", dir_ + "/res", fs::copy_options::recursive);
     }
     void TearDown() override { fs::remove_all(dir_); }

@@ -50,7 +50,7 @@ protected:
     std::vector<std::string> SceneFiles() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(scratch_)) {
-            if (entry.path().extension() == ".ovs") names.push_back(entry.path().filename());
+            if (entry.path().extension() == ".ovs") names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
         return names;

@@ -17,10 +17,13 @@ CommandResult RunCommand(const std::string& command);
 // A fresh empty folder under the system's temporary folder, named by the prefix and the test
 // that runs.
 std::filesystem::path TestFolder(const std::string& prefix);
+// A fresh empty folder under the system's temporary folder whose name starts with the prefix.
+std::filesystem::path ScratchFolder(const std::string& prefix);
 // Copies the built plug-ins folder to `to`, without a stored renderer location or run script.
 void CopyPluginsFolder(const std::filesystem::path& to);
 
-// A path of this machine as the host names it: "Z:" and backslashes.
+// A path of this machine as the host names it: "Z:" and backslashes (on Windows, the absolute
+// path itself).
 std::string HostPathOf(const std::filesystem::path& path);
 
 }  // namespace testing_support

@@ -34,7 +34,11 @@ void ModuleTest::SetUp() {
     const std::filesystem::path module = scratch_ / "module";
     std::filesystem::create_directories(module);
     for (const char* folder : {"res", "presets"}) {
+#ifdef _WIN32
+        std::filesystem::copy(SourcePath(folder), module / folder, std::filesystem::copy_options::recursive);
+#else
         std::filesystem::create_directory_symlink(SourcePath(folder), module / folder);
+#endif
     }
     // The preview folder is written to (the preview library, rendered images): a copy.
     std::filesystem::copy(SourcePath("preview"), module / "preview", std::filesystem::copy_options::recursive);
