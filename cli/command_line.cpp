@@ -10,6 +10,7 @@
 #include "cli/listing.h"
 #include "cli/module_commands.h"
 #include "cli/session.h"
+#include "headless/files/native_io.h"
 
 namespace cli {
 
@@ -66,7 +67,7 @@ int RunCommandLine(int argc, const char* const* argv) {
         CommandArguments arguments;
         CLI::App* info = app.add_subcommand("info", "Load the module and a document; list the registrations and "
                                                     "the document's tree");
-        info->add_option("document", documentPath, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
+        info->add_option("document", documentPath, "Document file (JSON), or a scene file to import")->required()->check(kExistingFile);
 
         CLI::App* exportCommand =
             app.add_subcommand("export", "Export a document through the export dialog, as \"Export and Run\" does");
@@ -82,7 +83,7 @@ int RunCommandLine(int argc, const char* const* argv) {
 
         CLI::App* convert = app.add_subcommand(
             "convert-materials", "Make material helper tags from the document's materials; save the result");
-        convert->add_option("document", documentPath, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
+        convert->add_option("document", documentPath, "Document file (JSON), or a scene file to import")->required()->check(kExistingFile);
         convert->add_option("-o,--output", arguments.convertOutput, "The converted document (JSON)")->required();
 
         CLI::App* exportLibrary = app.add_subcommand(
@@ -112,7 +113,7 @@ int RunCommandLine(int argc, const char* const* argv) {
     } catch (const std::bad_alloc&) {
         std::cerr << "vexlor: out of memory\n";
     } catch (const std::filesystem::filesystem_error& e) {
-        std::cerr << "vexlor: " << (e.path1().empty() ? "" : e.path1().string() + ": ") << e.code().message() << "\n";
+        std::cerr << "vexlor: " << (e.path1().empty() ? "" : headless::native::Utf8(e.path1()) + ": ") << e.code().message() << "\n";
     } catch (const std::exception& e) {
         std::cerr << "vexlor: " << e.what() << "\n";
     }

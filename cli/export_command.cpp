@@ -6,11 +6,14 @@
 #include "cli/import_command.h"
 #include "cli/module_commands.h"
 #include "cli/target_lock.h"
+#include "headless/files/native_io.h"
 
 namespace cli {
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
+using headless::native::FsPath;
+using headless::native::Utf8;
 
 namespace {
 
@@ -35,7 +38,7 @@ bool ParseFrames(const std::string& text, int32_t& first, int32_t& last) {
 }  // namespace
 
 void AddExportOptions(CLI::App& command, ExportArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(kExistingFile);
     command.add_option("-o,--output", a.output, "Scene file to write (frames are written as NAME_frameN.ovs)")
         ->required();
     command.add_option("--frames", a.frames,
@@ -60,8 +63,8 @@ int RunExport(Session& session, const ExportArguments& a) {
     // A scene's embedded textures go beside the exported scene, which names them.
     const auto output = NativeArgument("-o", a.output);
     if (!output) return kExitBadInput;
-    const fs::path textures = fs::path(*output).parent_path() / (fs::path(a.document).stem().string() + ".textures");
-    if (!OpenDocument(session, a.document, status, true, textures.string())) return status;
+    const fs::path textures = FsPath(*output).parent_path() / FsPath(Utf8(FsPath(a.document).stem()) + ".textures");
+    if (!OpenDocument(session, a.document, status, true, Utf8(textures))) return status;
 
     json set = {{"1653", a.render}, {"1690", a.alpha}, {"1692", a.skipMeshes}, {"1703", a.clay},
                 {"1704", a.merge},  {"1695", a.console}, {"1664", a.belowNormal ? 1660 : 1661}};
@@ -98,7 +101,7 @@ int RunExport(Session& session, const ExportArguments& a) {
 
     const auto image = a.image.empty() ? std::optional<std::string>("") : NativeArgument("--image", a.image);
     if (!image) return kExitBadInput;
-    fs::path chosen = *output;
+    fs::path chosen = FsPath(*output);
     if (chosen.extension() != ".ovs") chosen.replace_extension(".ovs");
     json prompts = json::array({{{"file", session.ToHost(*output).Str()}}});
     if (!image->empty()) {
@@ -108,16 +111,16 @@ int RunExport(Session& session, const ExportArguments& a) {
     json steps = json::array();
     if (!AddRendererStep(session, a.renderer, steps)) return kExitBadInput;
 
-    if (!CreateFolder(chosen.parent_path().string())) return kExitFailure;
+    if (!CreateFolder(Utf8(chosen.parent_path()))) return kExitFailure;
     TargetLock lock;
     std::string error;
-    if (!lock.Acquire(chosen.string(), error)) {
+    if (!lock.Acquire(Utf8(chosen), error)) {
         std::cerr << "vexlor: " << error << "\n";
         return kExitFailure;
     }
     if (fs::exists(chosen)) {
         if (!a.overwrite) {
-            std::cerr << "vexlor: " << chosen.string() << " exists; use --overwrite to replace it\n";
+            std::cerr << "vexlor: " << Utf8(chosen) << " exists; use --overwrite to replace it\n";
             return kExitFailure;
         }
         prompts.push_back({{"question", true}});

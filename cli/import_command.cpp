@@ -4,12 +4,14 @@
 #include <iostream>
 
 #include "cli/module_commands.h"
+#include "headless/files/native_io.h"
 #include "headless/json/document_json.h"
 #include "import/import_scene.h"
 
 namespace cli {
 
-namespace fs = std::filesystem;
+using headless::native::FsPath;
+using headless::native::Utf8;
 
 namespace {
 
@@ -65,7 +67,7 @@ void AddImportOptions(CLI::App& command, ImportArguments& a) {
     command.add_option("scene", a.scene, "Scene file: glTF (.gltf, .glb), FBX, COLLADA (.dae), OBJ (with MTL), PLY, "
                                          "STL, 3DS and every other format the scene reader knows")
         ->required()
-        ->check(CLI::ExistingFile);
+        ->check(kExistingFile);
     command.add_option("-o,--output", a.output, "The document to write (JSON)")->required();
     command.add_flag("--no-convert", a.noConvert, "Keep the host materials; do not run Convert Materials");
     command.add_option("--fps", a.fps, "Frames per second of the document (default: the file's, else 30)")
@@ -81,11 +83,12 @@ int RunImport(Session& session, const ImportArguments& a) {
     scene_import::ImportOptions options;
     options.fps = a.fps;
     options.unitMetres = a.unit;
-    options.texturesFolder = (fs::path(*output).parent_path() / (fs::path(*output).stem().string() + ".textures")).string();
+    const std::filesystem::path target = FsPath(*output);
+    options.texturesFolder = Utf8(target.parent_path() / FsPath(Utf8(target.stem()) + ".textures"));
     int status = kExitOk;
     if (!ImportInto(session, a.scene, options, status)) return status;
     if (!a.noConvert && !ConvertImported(session)) return kExitFailure;
-    if (!CreateFolder(fs::path(*output).parent_path().string())) return kExitFailure;
+    if (!CreateFolder(Utf8(target.parent_path()))) return kExitFailure;
     return WriteDocument(session, *output, a.output);
 }
 

@@ -8,6 +8,7 @@
 #include "cli/import_command.h"
 #include "cli/listing.h"
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 #include "headless/json/document_json.h"
 #include "sdk/types.h"
 
@@ -15,6 +16,8 @@ namespace cli {
 
 namespace fs = std::filesystem;
 using json = nlohmann::json;
+using headless::native::FsPath;
+using headless::native::Utf8;
 
 namespace {
 
@@ -26,7 +29,7 @@ constexpr int32_t kPreviewImage = 1097;
 constexpr int32_t kLibraryButton = 1083;
 constexpr int32_t kImportCommand = 1022469;
 
-std::string ModuleDirectory(Session& session) { return fs::path(session.Module().NativePath()).parent_path(); }
+std::string ModuleDirectory(Session& session) { return Utf8(FsPath(session.Module().NativePath()).parent_path()); }
 
 }  // namespace
 
@@ -42,7 +45,7 @@ bool RunModuleCommand(Session& session, int32_t id) {
 
 std::optional<std::string> StoredRenderer(Session& session) {
     std::string bytes;
-    if (!headless::ReadNativeFile((fs::path(ModuleDirectory(session)) / "vexlor.cfg").string(), bytes)) {
+    if (!headless::ReadNativeFile(Utf8(FsPath(ModuleDirectory(session)) / "vexlor.cfg"), bytes)) {
         return std::nullopt;
     }
     size_t offset = 0;
@@ -123,7 +126,7 @@ int RunAbout(Session& session) {
 }
 
 void AddPreviewOptions(CLI::App& command, PreviewArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(kExistingFile);
     command.add_option("--object", a.object, "The object whose material helper tag is previewed")->required();
     command.add_option("--quality", a.quality, "draft, normal, good, best, or a preset value (1669-1671, 1702)")
         ->capture_default_str();
@@ -187,7 +190,7 @@ int RunPreview(Session& session, const PreviewArguments& a) {
     }
     const auto image = session.Host().Files().ToNative(tag->Data().Get<HostFilename>(kPreviewImage));
     std::cout << "Preview image (written by the renderer): " << (image ? *image : std::string("?")) << "\n";
-    std::cout << "Run script: " << (fs::path(ModuleDirectory(session)) / "run.cmd").string() << "\n";
+    std::cout << "Run script: " << Utf8(FsPath(ModuleDirectory(session)) / "run.cmd") << "\n";
     return kExitOk;
 }
 
@@ -241,7 +244,7 @@ int RunConvertMaterials(Session& session, const std::string& document, const std
 }
 
 void AddExportLibraryOptions(CLI::App& command, ExportLibraryArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(kExistingFile);
     command.add_option("--object", a.object, "The object whose material helper tag is exported")->required();
     command.add_option("--tag", a.tag, "Which of the object's material helper tags (0 = the first)")
         ->capture_default_str()
@@ -258,26 +261,26 @@ int RunExportLibrary(Session& session, const ExportLibraryArguments& a) {
     if (!OpenDocument(session, a.document, status)) return status;
     HostTag* tag = FindHelperTag(session, a.document, a.object, a.tag);
     if (!tag) return kExitBadInput;
-    fs::path library = *native;
+    fs::path library = FsPath(*native);
     library.replace_extension(".ovm");
-    const json answers = json::array({{{"file", session.ToHost(library.string()).Str()}}, {{"question", a.copyTextures}}});
+    const json answers = json::array({{{"file", session.ToHost(Utf8(library)).Str()}}, {{"question", a.copyTextures}}});
     if (!SetScript(session, answers)) return kExitBadInput;
 
-    if (!CreateFolder(library.parent_path().string())) return kExitFailure;
+    if (!CreateFolder(Utf8(library.parent_path()))) return kExitFailure;
     const size_t mark = session.MarkWrites();
     DescriptionCommand button{kLibraryButton};
     tag->Message(node_message::kDescriptionCommand, &button);
     if (!session.ReportWrites(mark, true)) return kExitFailure;
-    if (!session.WroteSince(mark, library.string())) {
-        std::cerr << "vexlor: " << library.string() << " was not written\n";
+    if (!session.WroteSince(mark, Utf8(library))) {
+        std::cerr << "vexlor: " << Utf8(library) << " was not written\n";
         return kExitFailure;
     }
     return kExitOk;
 }
 
 void AddImportLibraryOptions(CLI::App& command, ImportLibraryArguments& a) {
-    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(CLI::ExistingFile);
-    command.add_option("library", a.library, "Material library (.ovm)")->required()->check(CLI::ExistingFile);
+    command.add_option("document", a.document, "Document file (JSON), or a scene file to import")->required()->check(kExistingFile);
+    command.add_option("library", a.library, "Material library (.ovm)")->required()->check(kExistingFile);
     command.add_option("-o,--output", a.output, "The document with the imported materials (JSON)")->required();
 }
 

@@ -1,8 +1,6 @@
 #include "cli/session.h"
 
-#include <limits.h>
-#include <unistd.h>
-
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,13 +9,23 @@
 #include <sstream>
 #include <unordered_set>
 
+#include "cli/console.h"
+#include "headless/files/native_io.h"
 #include "headless/json/document_json.h"
 
 namespace cli {
 
+const CLI::Validator kExistingFile(
+    [](std::string& path) {
+        headless::native::FileInfo info;
+        if (!headless::native::Stat(path, info)) return "File does not exist: " + path;
+        if (info.directory) return "File is actually a directory: " + path;
+        return std::string();
+    },
+    "FILE");
+
 void AddHostOptions(CLI::App& app, HostOptions& options) {
-    const char* fromEnvironment = std::getenv("VEXLOR_PLUGINS");
-    options.plugins = fromEnvironment ? fromEnvironment : VEXLOR_DEFAULT_PLUGIN_DIR;
+    options.plugins = Environment("VEXLOR_PLUGINS").value_or(VEXLOR_DEFAULT_PLUGIN_DIR);
     app.add_option("--plugins", options.plugins, "Plug-ins folder that holds the module (env VEXLOR_PLUGINS)")
         ->capture_default_str();
     app.add_option("--drive", options.drives, "Map a drive letter of host paths to a directory: L=DIR (Z=/ is preset)");
@@ -32,17 +40,18 @@ std::optional<std::string> NativeArgument(const std::string& option, const std::
         std::cerr << "vexlor: " << option << " '" << path << "': " << problem << "\n";
         return std::nullopt;
     };
+    namespace native = headless::native;
     if (path.empty()) return refuse("an empty path");
-    if (path.find('\\') != std::string::npos) {
+    if (!native::kBackslashSeparates && path.find('\\') != std::string::npos) {
         return refuse("holds a backslash, which the host would take for a folder separator; "
                       "name files and folders without one");
     }
     std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    std::filesystem::path absolute = std::filesystem::absolute(native::FsPath(path), ec);
     if (ec) return refuse(ec.message());
-    std::string normal = absolute.lexically_normal().string();
-    if (normal.size() >= PATH_MAX) return refuse(std::strerror(ENAMETOOLONG));
-    if (normal.find('\\') != std::string::npos) {
+    std::string normal = native::Utf8(absolute.lexically_normal());
+    if (normal.size() > native::kMaxPathBytes) return refuse(std::strerror(ENAMETOOLONG));
+    if (!native::kBackslashSeparates && normal.find('\\') != std::string::npos) {
         return refuse("the current folder holds a backslash, which the host would take for a folder separator");
     }
     return normal;
@@ -50,7 +59,7 @@ std::optional<std::string> NativeArgument(const std::string& option, const std::
 
 bool CreateFolder(const std::string& folder) {
     std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
+    std::filesystem::create_directories(headless::native::FsPath(folder), ec);
     if (!ec) return true;
     std::cerr << "vexlor: " << folder << ": cannot create the folder: " << ec.message() << "\n";
     return false;
@@ -155,7 +164,7 @@ bool Session::WroteSince(size_t mark, const std::string& nativePath) const {
     return false;
 }
 
-ProgressLine::ProgressLine(headless::HeadlessHost& host) : host_(host), enabled_(isatty(STDERR_FILENO) != 0) {
+ProgressLine::ProgressLine(headless::HeadlessHost& host) : host_(host), enabled_(StderrIsTerminal()) {
     if (!enabled_) return;
     host.SetStatusSink([this](const headless::StatusEvent& event) {
         switch (event.kind) {

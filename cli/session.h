@@ -27,13 +27,16 @@ struct HostOptions {
     bool quiet = false;
 };
 
+// CLI::ExistingFile for UTF-8 paths (CLI11 reads them in the ANSI code page on Windows).
+extern const CLI::Validator kExistingFile;
+
 // Adds the options shared by all commands to the app.
 void AddHostOptions(CLI::App& app, HostOptions& options);
 
 // A path of this machine given as an argument, made absolute and normal.  Refused (nullopt,
 // after one message naming the option) when it is empty, too long for the system, or holds a
-// backslash: here that is a character of a name, but the host would take it for a separator
-// and could climb out of the folder the user chose.
+// backslash: on Linux that is a character of a name, but the host would take it for a
+// separator and could climb out of the folder the user chose.  (On Windows it separates.)
 std::optional<std::string> NativeArgument(const std::string& option, const std::string& path);
 
 // Creates the folder and its missing parents; false after a message with the system's reason.
@@ -51,7 +54,7 @@ public:
 
     headless::HeadlessHost& Host() { return host_; }
     headless::LoadedModule& Module() { return module_; }
-    // A native path as the host sees it (Z:\...).
+    // A native path as the host sees it (Z:\... on Linux, the path itself on Windows).
     HostFilename ToHost(const std::string& nativePath) { return host_.Files().ToHost(nativePath); }
 
     // The position in the host's write log; ReportWrites tells what was written after it.

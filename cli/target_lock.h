@@ -1,9 +1,11 @@
 // An exclusive lock on an export's target, so that two exports to one scene do not mix their
 // files.  The lock is a hidden file beside the scene (".NAME.vexlor-lock" for NAME.ovs) held
-// with flock(2) for the whole export and removed when it ends; a lock file that a crashed
-// export left behind holds no lock and is taken over.
+// for the whole export and removed when it ends: with flock(2) on Linux, where a lock file
+// that a crashed export left behind holds no lock and is taken over; opened unshared and
+// deleted on close on Windows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace cli {
@@ -21,7 +23,7 @@ public:
 
 private:
     std::string path_;
-    int fd_ = -1;
+    intptr_t held_ = -1;  // the lock file's descriptor, or its handle on Windows
 };
 
 }  // namespace cli

@@ -5,7 +5,6 @@
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
@@ -14,6 +13,7 @@
 #include <unordered_map>
 
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 #include "import/import_context.h"
 
 namespace scene_import {
@@ -192,18 +192,16 @@ size_t CountNodes(const aiNode& root) {
 
 }  // namespace
 
-bool IsSceneFile(const std::string& nativePath) { return Lower(fs::path(nativePath).extension().string()) != ".json"; }
-
 std::unique_ptr<headless::HlDocument> ImportScene(const std::string& nativePath, const ImportOptions& options,
                                                   const headless::FileSystem& files,
                                                   const headless::PluginRegistry* registry,
                                                   const ImportMessages& messages, std::string& error) {
-    struct stat info;
-    if (::stat(nativePath.c_str(), &info) != 0) {
+    headless::native::FileInfo info;
+    if (!headless::native::Stat(nativePath, info)) {
         error = nativePath + ": cannot read file: " + std::strerror(errno);
         return nullptr;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!info.regular) {
         error = nativePath + ": cannot read file: not a regular file";
         return nullptr;
     }

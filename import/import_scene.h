@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "headless/files/native_io.h"
 #include "headless/scene/nodes.h"
 
 namespace headless {
@@ -46,6 +47,10 @@ std::unique_ptr<headless::HlDocument> ImportScene(const std::string& nativePath,
                                                   const ImportMessages& messages, std::string& error);
 
 // Whether the file is a scene to import (any file that is not a JSON document).
-bool IsSceneFile(const std::string& nativePath);
+inline bool IsSceneFile(const std::string& nativePath) {
+    std::string extension = headless::native::Utf8(headless::native::FsPath(nativePath).extension());
+    for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return extension != ".json";
+}
 
 }  // namespace scene_import

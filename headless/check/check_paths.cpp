@@ -1,10 +1,10 @@
 #include "headless/check/check_paths.h"
 
-#include <sys/stat.h>
-
 #include <optional>
 
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
+#include "headless/files/windows_paths.h"
 
 namespace headless::check {
 
@@ -13,7 +13,9 @@ namespace {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
+// Shares ("\\server\share\...") too where the host's paths are the machine's.
 bool IsAbsoluteHostPath(std::string_view path) {
+    if (native::kHostPathsAreNative && NormalWindowsPath(path)) return true;
     return path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && IsSeparator(path[2]);
 }
 
@@ -51,10 +53,10 @@ PathOutcome ResolveScenePath(std::string_view path, const FileSystem& files, con
         native = sceneFolderNative.empty() ? relative : sceneFolderNative + "/" + relative;
     }
     outcome.native = *native;
-    struct stat info;
-    if (::stat(outcome.native.c_str(), &info) != 0) {
+    native::FileInfo info;
+    if (!native::Stat(outcome.native, info)) {
         outcome.problem = "no such file (" + outcome.native + ")";
-    } else if (S_ISDIR(info.st_mode)) {
+    } else if (info.directory) {
         outcome.problem = "is a folder, not a file (" + outcome.native + ")";
     }
     return outcome;

@@ -11,6 +11,7 @@
 #include "headless/check/scene_keys.h"
 #include "headless/check/scene_xml.h"
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 
 namespace headless {
 
@@ -45,8 +46,8 @@ class SceneChecker : public check::XmlVisitor {
 public:
     SceneChecker(const std::string& file, const FileSystem& files, const CheckOptions& options, SceneCheck& result)
         : file_(file), files_(files), options_(options), result_(result) {
-        const std::filesystem::path folder = std::filesystem::absolute(std::filesystem::path(file)).parent_path();
-        folderNative_ = folder.string();
+        const std::filesystem::path folder = std::filesystem::absolute(native::FsPath(file)).parent_path();
+        folderNative_ = native::Utf8(folder);
         folderHost_ = files.ToHost(folderNative_);
     }
 
@@ -204,7 +205,7 @@ namespace {
 // Why a scene file could not be read, in the system's words where it gave them.
 std::string UnreadableReason(const std::string& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(native::FsPath(path), error);
     if (error) return error.message();
     if (!std::filesystem::is_regular_file(status)) return "not a regular file";
     return "the file could not be read";

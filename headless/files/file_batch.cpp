@@ -1,9 +1,5 @@
 #include "headless/files/file_batch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,38 +10,19 @@
 #include <utility>
 
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 
 namespace headless {
 
 namespace {
 
 std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-int OpenFolder(const std::string& folder) { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
-
-// Syncs every file system that holds one of the folders, once each: the error of the sync per
-// folder (0 when its file system is safe on the disk).
-std::map<std::string, int> SyncFileSystems(const std::set<std::string>& folders) {
-    std::map<std::string, int> errors;
-    std::map<dev_t, int> synced;  // device -> the error of its sync
-    for (const std::string& folder : folders) {
-        const int fd = OpenFolder(folder);
-        struct stat info;
-        if (fd < 0 || ::fstat(fd, &info) != 0) {
-            errors[folder] = errno;
-            if (fd >= 0) ::close(fd);
-            continue;
-        }
-        auto [at, first] = synced.try_emplace(info.st_dev, 0);
-        if (first && ::syncfs(fd) != 0) at->second = errno;
-        errors[folder] = at->second;
-        ::close(fd);
-    }
-    return errors;
+    size_t slash = path.size();
+    while (slash > 0 && !native::IsSeparator(path[slash - 1])) --slash;
+    if (slash == 0) return ".";
+    // A root keeps its separator: "/", "C:\".
+    const bool root = slash == 1 || (native::kBackslashSeparates && path[slash - 2] == ':');
+    return path.substr(0, root ? slash : slash - 1);
 }
 
 // Moves every file over its target whose error is still 0, setting the rename's error.  The
@@ -55,7 +32,7 @@ template <class Files>
 void RenameAll(const Files& files, std::vector<int>& errors) {
     auto rename = [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) {
-            if (!errors[i] && ::rename(files[i].temp.c_str(), files[i].target.c_str()) != 0) errors[i] = errno;
+            if (!errors[i] && !native::Replace(files[i].temp, files[i].target)) errors[i] = errno;
         }
     };
     constexpr size_t kFilesPerThread = 1024;
@@ -91,7 +68,7 @@ bool FileBatch::Commit(std::vector<std::string>& failed) {
     std::sort(files.begin(), files.end(), [](const Pending& a, const Pending& b) { return a.opened < b.opened; });
     std::set<std::string> folders;
     for (const Pending& file : files) folders.insert(FolderOf(file.target));
-    const std::map<std::string, int> syncErrors = SyncFileSystems(folders);
+    const std::map<std::string, int> syncErrors = native::SyncFileSystems(folders);
     std::vector<int> errors(files.size());
     for (size_t i = 0; i < files.size(); ++i) errors[i] = syncErrors.at(FolderOf(files[i].target));
     RenameAll(files, errors);
@@ -100,25 +77,20 @@ bool FileBatch::Commit(std::vector<std::string>& failed) {
         const Pending& file = files[i];
         const int error = errors[i];
         if (error) {
-            ::unlink(file.temp.c_str());
+            native::Remove(file.temp);
             failed.push_back(file.target);
             all = false;
         }
         if (log_) log_->Add({file.target, error ? std::strerror(error) : std::string()});
     }
     // The renames themselves made safe: each folder once.
-    for (const std::string& folder : folders) {
-        const int fd = OpenFolder(folder);
-        if (fd < 0) continue;
-        ::fsync(fd);
-        ::close(fd);
-    }
+    for (const std::string& folder : folders) native::SyncFolder(folder);
     return all;
 }
 
 void FileBatch::Discard() {
     for (const Pending& file : Take()) {
-        ::unlink(file.temp.c_str());
+        native::Remove(file.temp);
         if (log_) log_->Add({file.target, std::strerror(ECANCELED)});
     }
 }

@@ -1,20 +1,17 @@
 #include "headless/files/files.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string_view>
 
-extern char** environ;
+#include "headless/files/native_io.h"
+#include "headless/files/run_process.h"
+#include "headless/files/windows_paths.h"
 
 namespace headless {
 namespace {
@@ -31,22 +28,22 @@ char DriveKey(char letter) {
     return (letter >= 'A' && letter <= 'Z') ? letter : '\0';
 }
 
-bool StatPath(const std::string& path, struct stat& info) { return ::stat(path.c_str(), &info) == 0; }
+using native::FileInfo;
 
 bool IsRegularFile(const std::string& path) {
-    struct stat info;
-    return StatPath(path, info) && S_ISREG(info.st_mode);
+    FileInfo info;
+    return native::Stat(path, info) && info.regular;
 }
 
 // Absolute, lexically normal, without a trailing separator (except for "/").
 std::string NormalNativePath(const std::string& path) {
-    fs::path p(path);
+    fs::path p = native::FsPath(path);
     if (p.is_relative()) {
         std::error_code ec;
         fs::path cwd = fs::current_path(ec);
         p = (ec ? fs::path("/") : cwd) / p;
     }
-    std::string s = p.lexically_normal().string();
+    std::string s = native::Utf8(p.lexically_normal());
     while (s.size() > 1 && s.back() == '/') s.pop_back();
     return s;
 }
@@ -80,7 +77,7 @@ std::string Hex32(uint32_t value) {
 
 bool WriteAllFd(int fd, const char* data, size_t size) {
     while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
+        const int64_t n = native::WriteSome(fd, data, size);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         data += n;
@@ -90,16 +87,16 @@ bool WriteAllFd(int fd, const char* data, size_t size) {
 }
 
 // Reads up to size bytes; the count read, or -1 on an error.
-ssize_t ReadFd(int fd, char* data, size_t size) {
+int64_t ReadFd(int fd, char* data, size_t size) {
     size_t done = 0;
     while (done < size) {
-        ssize_t n = ::read(fd, data + done, size - done);
+        const int64_t n = native::ReadSome(fd, data + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;
         done += static_cast<size_t>(n);
     }
-    return static_cast<ssize_t>(done);
+    return static_cast<int64_t>(done);
 }
 
 class ReadFile final : public HostFile {
@@ -111,7 +108,7 @@ public:
     bool WriteString(const HostString&) override { return false; }
 
     bool Read(void* data, size_t size) override {
-        return fd_ >= 0 && ReadFd(fd_, static_cast<char*>(data), size) == static_cast<ssize_t>(size);
+        return fd_ >= 0 && ReadFd(fd_, static_cast<char*>(data), size) == static_cast<int64_t>(size);
     }
 
     bool ReadAll(std::string& bytes) override {
@@ -119,7 +116,7 @@ public:
         bytes.clear();
         char chunk[65536];
         for (;;) {
-            ssize_t n = ReadFd(fd_, chunk, sizeof chunk);
+            const int64_t n = ReadFd(fd_, chunk, sizeof chunk);
             if (n < 0) return false;
             bytes.append(chunk, static_cast<size_t>(n));
             if (static_cast<size_t>(n) < sizeof chunk) return true;
@@ -129,18 +126,22 @@ public:
     // A damaged record leaves the read position where the record started.
     bool ReadString(HostString& text) override {
         if (fd_ < 0) return false;
-        off_t start = ::lseek(fd_, 0, SEEK_CUR);
-        struct stat info;
-        if (start < 0 || ::fstat(fd_, &info) != 0) return false;
-        uint64_t left = info.st_size > start ? static_cast<uint64_t>(info.st_size - start) : 0;
+        const int64_t start = native::Seek(fd_, 0, SEEK_CUR);
+        FileInfo info;
+        if (start < 0 || !native::StatOpen(fd_, info)) return false;
+        uint64_t left = info.size > static_cast<uint64_t>(start) ? info.size - static_cast<uint64_t>(start) : 0;
         std::string record(8, '\0');
         if (left < kRecordOverhead || ReadFd(fd_, record.data(), 8) != 8) return Rewind(start);
         // Check the length against the file before reading the body: a damaged length must
         // not make us allocate or read gigabytes.
         uint64_t length = GetLe32(record, 4);
         if (length > left - kRecordOverhead) return Rewind(start);
-        record.resize(8 + length + 4);
-        if (ReadFd(fd_, record.data() + 8, length + 4) != static_cast<ssize_t>(length + 4)) return Rewind(start);
+        // Where size_t has 32 bits, a record of nearly 4 GiB does not fit in memory.
+        if (length > std::numeric_limits<size_t>::max() - kRecordOverhead) return Rewind(start);
+        record.resize(static_cast<size_t>(8 + length + 4));
+        if (ReadFd(fd_, record.data() + 8, static_cast<size_t>(length + 4)) != static_cast<int64_t>(length + 4)) {
+            return Rewind(start);
+        }
         size_t offset = 0;
         std::string decoded, error;
         if (!DecodeStringRecord(record, offset, decoded, error)) return Rewind(start);
@@ -150,14 +151,14 @@ public:
 
     bool Close() override {
         if (fd_ < 0) return false;
-        ::close(fd_);
+        native::Close(fd_);
         fd_ = -1;
         return true;
     }
 
 private:
-    bool Rewind(off_t position) {
-        ::lseek(fd_, position, SEEK_SET);
+    bool Rewind(int64_t position) {
+        native::Seek(fd_, position, SEEK_SET);
         return false;
     }
     int fd_;
@@ -177,23 +178,23 @@ public:
             if (log) log->Add({target, error});
             return nullptr;
         };
-        struct stat info;
-        bool exists = StatPath(target, info);
-        if (exists && S_ISDIR(info.st_mode)) return fail(EISDIR);
+        FileInfo info;
+        bool exists = native::Stat(target, info);
+        if (exists && info.directory) return fail(EISDIR);
         static std::atomic<unsigned> counter{0};
-        static const std::string process = std::to_string(::getpid());
-        fs::path path(target);
-        std::string directory = path.parent_path().string();
+        static const std::string process = native::ProcessId();
+        std::string directory = native::Utf8(native::FsPath(target).parent_path());
         if (directory.empty()) directory = ".";
+        if (!native::IsSeparator(directory.back())) directory += native::kSeparator;
         for (int attempt = 0; attempt < 16; ++attempt) {
             // A short name of its own, whatever the length of the target's name (a name of 255
             // bytes is still written).
             const unsigned sequence = counter.fetch_add(1);
-            std::string temp = directory + "/.vxtmp-" + process + "-" + std::to_string(sequence);
-            int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            std::string temp = directory + ".vxtmp-" + process + "-" + std::to_string(sequence);
+            int fd = native::CreateExclusive(temp);
             if (fd < 0 && errno == EEXIST) continue;
             if (fd < 0) return fail(errno);
-            if (exists) ::fchmod(fd, info.st_mode & 07777);  // the replacement keeps the target's mode
+            if (exists) native::TakeMode(fd, info);  // the replacement keeps the target's mode
             return std::unique_ptr<AtomicWriteFile>(new AtomicWriteFile(target, temp, fd, log, batch, sequence));
         }
         return fail(EEXIST);
@@ -225,7 +226,8 @@ public:
     bool Close() override {
         if (fd_ < 0) return false;
         if (batch_ && !failure_) {
-            if (::close(fd_) != 0) failure_ = errno;
+            if (native::kSyncBatchFilesOnClose && !native::SyncFile(fd_)) failure_ = errno;
+            if (!native::Close(fd_) && !failure_) failure_ = errno;
             fd_ = -1;
             if (failure_) {
                 Finish(failure_);
@@ -234,15 +236,15 @@ public:
             batch_->Add(temp_, target_, sequence_);
             return true;
         }
-        if (!failure_ && ::fsync(fd_) != 0) failure_ = errno;
-        if (::close(fd_) != 0 && !failure_) failure_ = errno;
+        if (!failure_ && !native::SyncFile(fd_)) failure_ = errno;
+        if (!native::Close(fd_) && !failure_) failure_ = errno;
         fd_ = -1;
-        if (!failure_ && ::rename(temp_.c_str(), target_.c_str()) != 0) failure_ = errno;
+        if (!failure_ && !native::Replace(temp_, target_)) failure_ = errno;
         if (failure_) {
             Finish(failure_);
             return false;
         }
-        SyncDirectory();
+        native::SyncFolder(native::Utf8(native::FsPath(target_).parent_path()));
         if (log_) log_->Add({target_, {}});
         return true;
     }
@@ -256,20 +258,11 @@ private:
 
     // Drops the temporary file and logs why the target was not written.
     void Finish(int reason) {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) native::Close(fd_);
         fd_ = -1;
         failure_ = reason;
-        ::unlink(temp_.c_str());
+        native::Remove(temp_);
         if (log_) log_->Add({target_, std::strerror(reason)});
-    }
-
-    // Makes the rename durable (best effort).
-    void SyncDirectory() const {
-        std::string directory = fs::path(target_).parent_path().string();
-        int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) return;
-        ::fsync(fd);
-        ::close(fd);
     }
 
     std::string target_, temp_;
@@ -281,6 +274,7 @@ private:
 };
 
 bool IsAbsoluteHostPath(const std::string& path) {
+    if (native::kHostPathsAreNative) return NormalWindowsPath(path).has_value();
     return path.size() >= 3 && DriveKey(path[0]) != '\0' && path[1] == ':' && IsSeparator(path[2]);
 }
 
@@ -327,6 +321,7 @@ void FileSystem::MapDrive(char letter, const std::string& directory) {
 std::optional<std::string> FileSystem::ToNative(const HostFilename& path) const {
     const std::string& text = path.Str();
     if (text.find('\0') != std::string::npos || !IsAbsoluteHostPath(text)) return std::nullopt;
+    if (native::kHostPathsAreNative) return NormalWindowsPath(text);
     auto drive = drives_.find(DriveKey(text[0]));
     if (drive == drives_.end()) return std::nullopt;
 
@@ -356,6 +351,12 @@ std::optional<std::string> FileSystem::ToNative(const HostFilename& path) const 
 // Empty when no drive holds the path.  Of drives with equally long directories the first
 // letter wins.
 HostFilename FileSystem::ToHost(const std::string& nativePath) const {
+    if (native::kHostPathsAreNative) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(native::FsPath(nativePath), ec);
+        const auto path = ec ? std::nullopt : NormalWindowsPath(native::Utf8(absolute));
+        return path ? HostFilename(*path) : HostFilename();
+    }
     std::string path = NormalNativePath(nativePath);
     const std::pair<const char, std::string>* best = nullptr;
     for (const auto& drive : drives_) {
@@ -381,7 +382,7 @@ std::unique_ptr<HostFile> FileSystem::Open(const HostFilename& name, FileMode mo
                                        mode == FileMode::kWriteBatch ? batch_.get() : nullptr);
     }
     if (!IsRegularFile(*native)) return nullptr;
-    int fd = ::open(native->c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = native::OpenRead(*native);
     if (fd < 0) return nullptr;
     return std::make_unique<ReadFile>(fd);
 }
@@ -395,34 +396,34 @@ bool FileSystem::CommitBatch(std::vector<HostFilename>& failed) {
 
 bool FileSystem::Exists(const HostFilename& name, bool isDirectory) const {
     auto native = ToNative(name);
-    struct stat info;
-    if (!native || !StatPath(*native, info)) return false;
-    return isDirectory == S_ISDIR(info.st_mode);
+    FileInfo info;
+    if (!native || !native::Stat(*native, info)) return false;
+    return isDirectory == info.directory;
 }
 
 bool FileSystem::Delete(const HostFilename& name) {
     auto native = ToNative(name);
-    return native && !Exists(name, true) && ::unlink(native->c_str()) == 0;
+    return native && !Exists(name, true) && native::Remove(*native);
 }
 
 bool FileSystem::Copy(const HostFilename& from, const HostFilename& to, bool overwrite) {
     auto source = ToNative(from);
     auto target = ToNative(to);
     if (!source || !target || !IsRegularFile(*source)) return false;
-    struct stat info;
-    if (!overwrite && StatPath(*target, info)) return false;
-    int in = ::open(source->c_str(), O_RDONLY | O_CLOEXEC);
+    FileInfo info;
+    if (!overwrite && native::Stat(*target, info)) return false;
+    int in = native::OpenRead(*source);
     if (in < 0) return false;
     std::string error;
     auto out = AtomicWriteFile::Create(*target, writes_.get(), error);
     bool ok = out != nullptr;
     char chunk[65536];
     while (ok) {
-        ssize_t n = ReadFd(in, chunk, sizeof chunk);
+        const int64_t n = ReadFd(in, chunk, sizeof chunk);
         ok = n >= 0 && out->Write(chunk, static_cast<size_t>(n));
         if (static_cast<size_t>(n) < sizeof chunk) break;
     }
-    ::close(in);
+    native::Close(in);
     return ok && out->Close();  // on failure the temporary file goes with `out`
 }
 
@@ -430,8 +431,8 @@ bool FileSystem::CreateDirectory(const HostFilename& name) {
     auto native = ToNative(name);
     if (!native) return false;
     std::error_code ec;
-    fs::create_directories(*native, ec);
-    return fs::is_directory(*native, ec);
+    fs::create_directories(native::FsPath(*native), ec);
+    return fs::is_directory(native::FsPath(*native), ec);
 }
 
 // With a handler the command runs to its end; the result is whether it exited with 0.
@@ -450,33 +451,24 @@ bool FileSystem::Execute(const HostFilename& name, std::string& message) {
     std::vector<std::string> args = executeHandler_;
     args.push_back(*native);
     std::string commandLine;
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        commandLine += (commandLine.empty() ? "" : " ") + arg;
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
+    for (const std::string& arg : args) commandLine += (commandLine.empty() ? "" : " ") + arg;
 
-    pid_t pid = 0;
-    int rc = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ);
-    if (rc != 0) {
-        message = "Cannot run " + *native + ": " + args[0] + ": " + std::strerror(rc);
+    const ProcessEnd end = RunToEnd(args);
+    if (!end.notStarted.empty()) {
+        message = "Cannot run " + *native + ": " + args[0] + ": " + end.notStarted;
         return false;
     }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            message = "Cannot run " + *native + ": lost the process of " + commandLine;
-            return false;
-        }
+    if (end.lost) {
+        message = "Cannot run " + *native + ": lost the process of " + commandLine;
+        return false;
     }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    if (end.exited && end.status == 0) {
         message = "Ran: " + commandLine;
         return true;
     }
     message = "Run failed: " + commandLine +
-              (WIFEXITED(status) ? " exited with status " + std::to_string(WEXITSTATUS(status))
-                                 : " ended by signal " + std::to_string(WTERMSIG(status)));
+              (end.exited ? " exited with status " + std::to_string(end.status)
+                          : " ended by signal " + std::to_string(end.status));
     return false;
 }
 
@@ -503,7 +495,7 @@ HostFilename FileSystem::FindTexture(const HostFilename& documentFolder, const H
 
 bool ReadNativeFile(const std::string& path, std::string& bytes) {
     if (!IsRegularFile(path)) return false;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = native::OpenRead(path);
     if (fd < 0) return false;
     ReadFile file(fd);
     return file.ReadAll(bytes);

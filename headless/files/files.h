@@ -4,6 +4,10 @@
 // directory of this machine; Z: is "/" unless mapped otherwise (as Wine does), so the host
 // path Z:\home\a\room.ovs is the file /home/a/room.ovs.  Both "\" and "/" separate in host
 // paths; ".." steps that would climb above the drive's root stay at the root.
+//
+// On Windows the host's paths are the paths of the machine itself: the drive map is not
+// consulted there, a host path is its own native path (made normal, with "\" separators), and
+// shares ("\\server\share\...") count as absolute too.
 #pragma once
 
 #include <cstdint>
@@ -49,14 +53,15 @@ public:
     FileSystem();
 
     // Maps a drive letter (A-Z, either case) to a directory of this machine; an empty
-    // directory removes the mapping.
+    // directory removes the mapping.  (Kept, but not consulted, on Windows.)
     void MapDrive(char letter, const std::string& directory);
     // The path of this machine for a host path; nullopt when it is not absolute
-    // ("X:\..." or "X:/...") or its drive is not mapped.
+    // ("X:\..." or "X:/...") or its drive is not mapped.  On Windows: the host path made
+    // normal (see NormalWindowsPath).
     std::optional<std::string> ToNative(const HostFilename& path) const;
     // The host path for a path of this machine (relative paths are taken from the current
     // directory); the drive whose directory is the longest prefix wins.  Empty when no
-    // drive holds the path.
+    // drive holds the path.  On Windows: the absolute path, made normal.
     HostFilename ToHost(const std::string& nativePath) const;
 
     // Writing goes to a hidden file beside the target (".vxtmp-PID-N"), which Close

@@ -1,8 +1,5 @@
 #include "headless/host/host.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -10,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "headless/files/native_io.h"
 #include "headless/resources/bitmap.h"
 
 namespace headless {
@@ -19,12 +17,12 @@ namespace {
 // Why a picture file did not load: the system's reason when it cannot be read, else what
 // the bitmap loader refuses (it tells no more than that).
 std::string UnloadableReason(const std::string& nativePath) {
-    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = native::OpenRead(nativePath);
     if (fd < 0) return std::generic_category().message(errno);
     char byte = 0;
-    const ssize_t got = ::read(fd, &byte, 1);
+    const int64_t got = native::ReadSome(fd, &byte, 1);
     const int error = errno;
-    ::close(fd);
+    native::Close(fd);
     if (got < 0) return std::generic_category().message(error);
     return "not a TIFF or PNG picture that loads (another kind of file, damaged or too large)";
 }

@@ -1,11 +1,11 @@
 #include "headless/host/module_loader.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 #include <vector>
 
+#include "headless/files/native_io.h"
 #include "headless/host/host.h"
+#include "headless/host/library.h"
 
 namespace headless {
 
@@ -14,19 +14,19 @@ namespace {
 std::string FindModuleFile(const std::string& folder, std::string& error) {
     std::error_code ec;
     std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        if (entry.is_regular_file(ec) && entry.path().extension() == ".so") found.push_back(entry.path().string());
+    for (const auto& entry : std::filesystem::directory_iterator(native::FsPath(folder), ec)) {
+        if (entry.is_regular_file(ec) && IsModuleFile(entry.path())) found.push_back(native::Utf8(entry.path()));
     }
     if (ec) {
         error = folder + ": cannot read the plug-ins folder: " + ec.message();
         return {};
     }
     if (found.empty()) {
-        error = folder + ": no module (*.so) in the plug-ins folder";
+        error = folder + ": no module (" + ModulePattern() + ") in the plug-ins folder";
         return {};
     }
     if (found.size() > 1) {
-        error = folder + ": more than one module (*.so) in the plug-ins folder";
+        error = folder + ": more than one module (" + ModulePattern() + ") in the plug-ins folder";
         return {};
     }
     return found.front();
@@ -40,14 +40,15 @@ bool LoadedModule::Load(HeadlessHost& host, const std::string& pluginFolder, std
     Unload();
     nativePath_ = FindModuleFile(pluginFolder, error);
     if (nativePath_.empty()) return false;
-    nativePath_ = std::filesystem::absolute(nativePath_).lexically_normal().string();
+    nativePath_ = native::Utf8(std::filesystem::absolute(native::FsPath(nativePath_)).lexically_normal());
 
-    handle_ = dlopen(nativePath_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string reason;
+    handle_ = OpenLibrary(nativePath_, reason);
     if (!handle_) {
-        error = nativePath_ + ": cannot load the module: " + dlerror();
+        error = nativePath_ + ": cannot load the module: " + reason;
         return false;
     }
-    entry_ = reinterpret_cast<EntryPoint>(dlsym(handle_, "c4d_main"));
+    entry_ = reinterpret_cast<EntryPoint>(FindFunction(handle_, "c4d_main"));
     if (!entry_) {
         error = nativePath_ + ": the module has no entry point c4d_main";
         Unload();
@@ -84,7 +85,7 @@ void LoadedModule::Unload() {
         host_->Registry().Clear();
     }
     if (entry_ && host_) entry_(3, nullptr, nullptr, nullptr);
-    dlclose(handle_);
+    CloseLibrary(handle_);
     handle_ = nullptr;
     entry_ = nullptr;
     host_ = nullptr;

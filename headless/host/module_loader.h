@@ -20,9 +20,9 @@ public:
     ~LoadedModule();
 
     // Opens the module file in `pluginFolder` (a directory of this machine holding exactly one
-    // "*.so" module) and runs the start-up sequence.  False with a message when the folder
-    // has no module, the library cannot be opened, it has no entry point, or set-up, the
-    // resources or start-up fail (the message then names the step and its result).  What kept
+    // module: "*.so" on Linux, "*.dll" on Windows) and runs the start-up sequence.  False with
+    // a message when the folder has no module, the library cannot be opened, it has no entry
+    // point, or set-up, the resources or start-up fail (the message then names the step and its result).  What kept
     // classes from registering at start-up is the host's RegistrationProblems.
     bool Load(HeadlessHost& host, const std::string& pluginFolder, std::string& error);
     // Runs the end action once and releases the library (the host's document and registered

@@ -1,15 +1,12 @@
 // Loading a document from a file of this machine.
 #include "headless/json/document_json.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 
 namespace headless {
 
@@ -20,34 +17,34 @@ namespace {
 // opened), and reading stops past the limit should the file grow meanwhile.
 bool ReadDocumentText(const std::string& path, std::string& text, std::string& problem) {
     // Without O_NONBLOCK, opening a FIFO would wait for a writer; regular files ignore it.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    int fd = native::OpenReadNoWait(path);
     if (fd < 0) {
         problem = std::strerror(errno);
         return false;
     }
     struct Closer {
         int fd;
-        ~Closer() { ::close(fd); }
+        ~Closer() { native::Close(fd); }
     } closer{fd};
-    struct stat info;
-    if (::fstat(fd, &info) != 0) {
+    native::FileInfo info;
+    if (!native::StatOpen(fd, info)) {
         problem = std::strerror(errno);
         return false;
     }
-    if (!S_ISREG(info.st_mode)) {
+    if (!info.regular) {
         problem = "not a regular file";
         return false;
     }
-    if (static_cast<uint64_t>(info.st_size) > kMaxDocumentBytes) {
-        problem = std::to_string(info.st_size) + " bytes is more than the limit of " +
+    if (info.size > kMaxDocumentBytes) {
+        problem = std::to_string(info.size) + " bytes is more than the limit of " +
                   std::to_string(kMaxDocumentBytes) + " bytes";
         return false;
     }
     text.clear();
-    text.reserve(static_cast<size_t>(info.st_size));
+    text.reserve(static_cast<size_t>(info.size));
     char buffer[65536];
     for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const int64_t n = native::ReadSome(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             problem = std::strerror(errno);
@@ -72,8 +69,8 @@ std::unique_ptr<HlDocument> LoadDocumentFile(const std::string& nativePath, cons
         return nullptr;
     }
     std::error_code ec;
-    std::filesystem::path absolute = std::filesystem::absolute(nativePath, ec);
-    HostFilename folder = files.ToHost(ec ? std::string() : absolute.parent_path().string());
+    std::filesystem::path absolute = std::filesystem::absolute(native::FsPath(nativePath), ec);
+    HostFilename folder = files.ToHost(ec ? std::string() : native::Utf8(absolute.parent_path()));
     return LoadDocument(text, nativePath, folder, registry, error);
 }
 

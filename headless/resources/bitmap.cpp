@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "headless/files/native_io.h"
+
 namespace headless {
 
 HlBitmap::HlBitmap(int32_t width, int32_t height)
@@ -72,7 +74,11 @@ std::unique_ptr<HlBitmap> LoadTiff(const std::string& path) {
     TIFFOpenOptionsSetErrorHandlerExtR(options, SilentTiffHandler, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, SilentTiffHandler, nullptr);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, static_cast<tmsize_t>(kMaxBitmapPixels * 4));
+#ifdef _WIN32
+    TIFF* tif = TIFFOpenWExt(native::Wide(path).c_str(), "r", options);  // not through the ANSI code page
+#else
     TIFF* tif = TIFFOpenExt(path.c_str(), "r", options);
+#endif
     TIFFOpenOptionsFree(options);
     if (!tif) return nullptr;
     std::unique_ptr<HlBitmap> bitmap;
@@ -101,7 +107,13 @@ std::unique_ptr<HlBitmap> LoadPng(const std::string& path) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return nullptr;
+    struct Closer {
+        std::FILE* file;
+        ~Closer() {
+            if (file) std::fclose(file);
+        }
+    } closer{native::OpenStdio(path, "rb")};
+    if (!closer.file || !png_image_begin_read_from_stdio(&image, closer.file)) return nullptr;
     if (image.width == 0 || image.height == 0 || int64_t{image.width} * image.height > kMaxBitmapPixels) {
         png_image_free(&image);
         return nullptr;
@@ -127,7 +139,7 @@ std::unique_ptr<HlBitmap> LoadPng(const std::string& path) {
 
 std::unique_ptr<HlBitmap> LoadBitmapFile(const std::string& nativePath) {
     unsigned char head[8] = {};
-    FILE* file = std::fopen(nativePath.c_str(), "rb");
+    FILE* file = native::OpenStdio(nativePath, "rb");
     if (!file) return nullptr;
     size_t got = std::fread(head, 1, sizeof head, file);
     std::fclose(file);

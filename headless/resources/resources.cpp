@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "headless/files/files.h"
+#include "headless/files/native_io.h"
 #include "headless/resources/resource_xml.h"
 
 namespace headless {
@@ -128,8 +129,8 @@ bool ReadParams(XmlFile& xml, const TiXmlElement* parent, int32_t group, Descrip
 std::vector<std::string> XmlFilesIn(const std::string& directory) {
     std::vector<std::string> files;
     std::error_code ec;
-    for (fs::directory_iterator it(directory, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == ".xml" && it->is_regular_file(ec)) files.push_back(it->path().string());
+    for (fs::directory_iterator it(native::FsPath(directory), ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->path().extension() == ".xml" && it->is_regular_file(ec)) files.push_back(native::Utf8(it->path()));
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -225,7 +226,7 @@ bool Resources::Load(const std::string& pluginDirectory) {
     Clear();
     const std::string res = pluginDirectory + "/res";
     std::error_code ec;
-    if (!fs::is_directory(res, ec)) {
+    if (!fs::is_directory(native::FsPath(res), ec)) {
         error_ = res + ": no resource folder";
         return false;
     }
