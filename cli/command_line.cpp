@@ -59,6 +59,7 @@ int RunParsed(CLI::App& app, const HostOptions& options, const std::string& docu
 int RunCommandLine(int argc, const char* const* argv) {
     try {
         CLI::App app{"Vexlor: exports scenes of the host application to the Orvane renderer, headless."};
+        app.allow_windows_style_options(false);  // "/path" is a path on every system
         app.require_subcommand(1);
         HostOptions options;
         AddHostOptions(app, options);

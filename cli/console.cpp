@@ -34,6 +34,21 @@ std::optional<std::string> Environment(const char* name) {
     return headless::native::Narrow(value);
 }
 
+std::string DefaultPluginsFolder() {
+    std::wstring program(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+        if (length == 0) return "plugins\\vexlor";
+        if (length < program.size()) {
+            program.resize(length);
+            break;
+        }
+        program.resize(program.size() * 2);
+    }
+    const size_t slash = program.find_last_of(L"\\/");
+    return headless::native::Narrow(program.substr(0, slash == std::wstring::npos ? 0 : slash + 1)) + "plugins\\vexlor";
+}
+
 void PrepareConsole() {
     SetConsoleOutputCP(CP_UTF8);
     HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
@@ -54,6 +69,8 @@ std::optional<std::string> Environment(const char* name) {
     if (!value) return std::nullopt;
     return std::string(value);
 }
+
+std::string DefaultPluginsFolder() { return VEXLOR_DEFAULT_PLUGIN_DIR; }
 
 void PrepareConsole() {}
 

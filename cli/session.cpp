@@ -25,7 +25,7 @@ const CLI::Validator kExistingFile(
     "FILE");
 
 void AddHostOptions(CLI::App& app, HostOptions& options) {
-    options.plugins = Environment("VEXLOR_PLUGINS").value_or(VEXLOR_DEFAULT_PLUGIN_DIR);
+    options.plugins = Environment("VEXLOR_PLUGINS").value_or(DefaultPluginsFolder());
     app.add_option("--plugins", options.plugins, "Plug-ins folder that holds the module (env VEXLOR_PLUGINS)")
         ->capture_default_str();
     app.add_option("--drive", options.drives, "Map a drive letter of host paths to a directory: L=DIR (Z=/ is preset)");

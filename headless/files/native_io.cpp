@@ -103,7 +103,14 @@ bool StatOpen(int fd, FileInfo& info) {
     return true;
 }
 
-int OpenRead(const std::string& path) { return _wopen(Wide(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT); }
+int OpenRead(const std::string& path) {
+    const int fd = _wopen(Wide(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    // Windows opens no folder, and says "Permission denied": give the reason Linux gives when
+    // a folder is read.
+    FileInfo info;
+    if (fd < 0 && errno == EACCES && Stat(path, info) && info.directory) errno = EISDIR;
+    return fd;
+}
 int OpenReadNoWait(const std::string& path) { return OpenRead(path); }
 
 int CreateExclusive(const std::string& path) {

@@ -19,7 +19,10 @@ bool ReadDocumentText(const std::string& path, std::string& text, std::string& p
     // Without O_NONBLOCK, opening a FIFO would wait for a writer; regular files ignore it.
     int fd = native::OpenReadNoWait(path);
     if (fd < 0) {
-        problem = std::strerror(errno);
+        const int reason = errno;
+        native::FileInfo info;
+        // Windows refuses to open a folder at all: say what it is, as for a folder opened.
+        problem = native::Stat(path, info) && !info.regular ? "not a regular file" : std::strerror(reason);
         return false;
     }
     struct Closer {
