@@ -59,6 +59,8 @@ WINDOWS_PACKAGES = g++-mingw-w64-i686-posix mingw-w64-i686-dev libz-mingw-w64-de
                    nlohmann-json3-dev libcli11-dev cmake make
 WINE_PACKAGES = wine wine32 wine64
 export WINEDEBUG ?= -all
+# No .NET or HTML engine: a new Wine prefix would offer to download them.
+export WINEDLLOVERRIDES ?= mscoree,mshtml=
 export WINEPREFIX ?= $(CURDIR)/$(WINDOWS_BUILD)/wine
 
 windows-deps:

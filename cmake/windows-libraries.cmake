@@ -28,6 +28,10 @@ foreach(target gtest gtest_main gmock gmock_main)
   target_compile_options(${target} PRIVATE -w)
 endforeach()
 
+# printf and its kin as C99 has them (the system's own C runtime knows no "%lld" and writes
+# three exponent digits).
+add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
+
 # Programs carry their C and C++ runtimes, so the folder works wherever it is copied.
 add_link_options(-static -static-libgcc -static-libstdc++)
 

@@ -13,7 +13,7 @@ endforeach()
 set_target_properties(orvane PROPERTIES WIN32_EXECUTABLE ON)
 
 # One Wine prefix for every test (the first start in a new prefix takes a while).
-set(wine_environment WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine)
+set(wine_environment WINEDEBUG=-all WINEPREFIX=${CMAKE_BINARY_DIR}/wine "WINEDLLOVERRIDES=mscoree,mshtml=")
 add_test(NAME windows_run_script
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/run_script_test.sh "wine ${CMAKE_BINARY_DIR}/vexlor.exe" "cmd /c"
     ${VEXLOR_PLUGIN_DIR} ${standins} ${CMAKE_BINARY_DIR}/test-run-script)

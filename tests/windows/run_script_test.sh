@@ -139,7 +139,8 @@ run_layout() {
     local root=$SCRATCH/$1 letters=$2
     local plugins=$root/plugins renderer="$root/rend er ${letters}%x" output="$root/out put ${letters}%y"
     rm -rf "$root"
-    if ! { mkdir -p "$renderer" "$output" && cp -R "$PLUGINS" "$plugins" &&
+    # The copy stores no renderer location: the first export stores the one it is given.
+    if ! { mkdir -p "$renderer" "$output" && cp -R "$PLUGINS" "$plugins" && rm -f "$plugins/vexlor.cfg" &&
         cp "$STANDINS/orvane.exe" "$STANDINS/orvane_console.exe" "$renderer/"; }; then
         fail "cannot set up $root"
         return
@@ -184,6 +185,7 @@ CASES
         fail "vexlor preview failed: $log"
         return
     fi
+    log=${log//$'\r'/}  # a Windows program ends its lines with CR LF
     local image
     image=$(sed -n 's/^Preview image (written by the renderer): //p' <<< "$log")
     [[ $image == /* ]] && image=$(win "$image")

@@ -18,8 +18,9 @@ win() { printf 'Z:%s' "${1//\//\\}"; }
 
 rm -rf "$SCRATCH"/{linux,windows,out,plugins-linux,plugins-windows}
 cp -r "$3" "$SCRATCH/plugins-windows"
-LINUX_PLUGINS=$(dirname "$LINUX")/plugins/vexlor
-cp -r "$LINUX_PLUGINS" "$SCRATCH/plugins-linux"
+cp -r "$(dirname "$LINUX")/plugins/vexlor" "$SCRATCH/plugins-linux"
+# Neither copy keeps a stored renderer location: both exports store the same one.
+rm -f "$SCRATCH"/plugins-{linux,windows}/{vexlor.cfg,run.cmd}
 FAILED=0
 for document in "$SOURCE"/examples/*.json; do
     name=$(basename "$document" .json)
@@ -28,10 +29,10 @@ for document in "$SOURCE"/examples/*.json; do
         mkdir -p "$SCRATCH/out"
         if [ $side = linux ]; then
             "$LINUX" -q --plugins "$SCRATCH/plugins-linux" export "$document" -o "$SCRATCH/out/$name.ovs" \
-                --frames 0:1 > "$SCRATCH/$side-$name.log" 2>&1
+                --frames 0:1 --renderer /opt/orvane > "$SCRATCH/$side-$name.log" 2>&1
         else
             "${WINDOWS[@]}" -q --plugins "$(win "$SCRATCH/plugins-windows")" export "$(win "$document")" \
-                -o "$(win "$SCRATCH/out/$name.ovs")" --frames 0:1 > "$SCRATCH/$side-$name.log" 2>&1
+                -o "$(win "$SCRATCH/out/$name.ovs")" --frames 0:1 --renderer 'Z:\opt\orvane' > "$SCRATCH/$side-$name.log" 2>&1
         fi
         status=$?
         if [ $status -ne 0 ]; then
