@@ -30,7 +30,7 @@ protected:
 
     // Runs vexlor in the scratch directory with the built plug-ins folder.
     Outcome Vexlor(const std::string& arguments) const {
-        return testing_support::RunCommand("cd " + dir_.string() + " && " + VEXLOR_CLI + " --plugins " +
+        return testing_support::RunCommand(testing_support::InFolder(dir_) + VEXLOR_CLI + " --plugins " +
                                            VEXLOR_PLUGIN_DIR + " " + arguments + " 2>&1");
     }
     bool Says(const Outcome& outcome, const std::string& text) const {

@@ -31,6 +31,12 @@ class ExportedScenesCheck : public ModuleTest, public testing::WithParamInterfac
 
 TEST_P(ExportedScenesCheck, CheckFindsNothing) {
     const ExportCase& c = GetParam();
+#ifdef _WIN32
+    // Drive C: is this machine's own on Windows, not a folder the test can fill.
+    if (const std::string name = c.document; name.ends_with("tagged.json") || name.ends_with("sound_scenes.json")) {
+        GTEST_SKIP() << c.document << " names files on drive C:";
+    }
+#endif
     // The files that documents name on drive C:.
     const char* kTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     for (const char* file : {"maps/dust.png", "curves/film.txt", "m/x.obj", "n/x.obj", "../out/x.obj"}) {

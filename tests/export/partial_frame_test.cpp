@@ -32,7 +32,7 @@ TEST_P(PartialFrame, KeepsThePreviousSceneFilesAndFails) {
                  R"("points": [[0,0,0],[1,0,0],[1,0,1]], "polygons": [[0,1,2]], "tags": )" + c.tags + "}]}");
     const std::string previous[] = {"<scene>frame 0</scene>\n", "<scene>frame 1</scene>\r\n"};
     for (int frame : {0, 1}) {
-        std::ofstream(NativePath("room_frame" + std::to_string(frame) + ".ovs")) << previous[frame];
+        std::ofstream(NativePath("room_frame" + std::to_string(frame) + ".ovs"), std::ios::binary) << previous[frame];
     }
     fs::create_directories(NativePath(c.blocked));  // the host's writer refuses a name that is a folder
     ExportOptions options;

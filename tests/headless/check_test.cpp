@@ -57,7 +57,7 @@ protected:
             problem.file = fs::path(problem.file).filename().string();
             std::string line = FormatProblem(problem);
             for (size_t at; (at = line.find(dir_.string())) != std::string::npos;) line.replace(at, dir_.string().size(), "DIR");
-            lines.push_back(line);
+            lines.push_back(testing_support::WithSlashes(line, "(DIR"));
         }
         return lines;
     }
@@ -90,7 +90,12 @@ struct SceneCase {
 
 class CheckSceneCases : public CheckTest, public testing::WithParamInterface<SceneCase> {};
 
-TEST_P(CheckSceneCases, FindsExactlyTheseProblems) { EXPECT_EQ(Problems(GetParam().body), GetParam().expected); }
+TEST_P(CheckSceneCases, FindsExactlyTheseProblems) {
+#ifdef _WIN32
+    if (std::string(GetParam().what) == "unmapped_drive") GTEST_SKIP() << "the drive map of the Linux build";
+#endif
+    EXPECT_EQ(Problems(GetParam().body), GetParam().expected);
+}
 
 const std::string D = kDeclarations;
 
@@ -221,6 +226,7 @@ TEST_F(CheckTest, EachObjFileIsReadOnce) {
     EXPECT_EQ(result_.objFiles, 1u);
 }
 
+#ifndef _WIN32  // the drive map of the Linux build
 TEST_F(CheckTest, HostPathsGoThroughTheDriveMap) {
     files_.MapDrive('C', (dir_ / "tex").string());
     EXPECT_EQ(Problems("<env_map><latlong><path>C:\\oak.png</path></latlong></env_map>\n"
@@ -228,6 +234,7 @@ TEST_F(CheckTest, HostPathsGoThroughTheDriveMap) {
                        "<env_map><latlong><path>C:\\..\\..\\oak.png</path></latlong></env_map>\n"),
               Lines{});
 }
+#endif
 
 TEST_F(CheckTest, ObjProblemsAreCappedPerFile) {
     std::string obj = kObj;

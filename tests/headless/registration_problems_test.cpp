@@ -37,7 +37,7 @@ TEST(RegistrationProblems, NameTheFileOrTheDescription) {
         // A folder of its own for each load, so that each loads a fresh module.
         const fs::path folder = scratch / std::to_string(number++);
         fs::copy(VEXLOR_PLUGIN_DIR, folder, fs::copy_options::recursive);
-        const fs::path file = folder / c.file;
+        const fs::path file = (folder / c.file).make_preferred();
         if (c.change != Change::kNone) fs::remove(file);
         if (c.change == Change::kFolder) fs::create_directory(file);
         if (c.change == Change::kText) std::ofstream(file) << "not a picture";

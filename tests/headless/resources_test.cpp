@@ -10,6 +10,7 @@ namespace headless {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::WithSlashes;
 
 const std::string kFixtures = VEXLOR_SOURCE_DIR "/tests/data";
 
@@ -284,6 +285,8 @@ TEST(HeadlessResourcesParse, DescriptionErrors) {
 // A plug-in folder of its own, built from the fixtures and then damaged.
 class HeadlessResourcesFolder : public ::testing::Test {
 protected:
+    // The error, and the paths expected in it, with "/" between folders on every system.
+    std::string SlashedError() const { return WithSlashes(resources_.Error()); }
     void SetUp() override {
         dir_ = testing_support::ScratchFolder("vexlor-res-").string();
         fs::copy(kFixtures + "/res", dir_ + "/res", fs::copy_options::recursive);
@@ -303,38 +306,40 @@ TEST_F(HeadlessResourcesFolder, MissingPartsAndFiles) {
 
     Write("strings.xml", "");
     EXPECT_FALSE(resources_.Load(dir_));
-    EXPECT_EQ(resources_.Error(), dir_ + "/res/strings.xml:1: no <strings> element");
+    EXPECT_EQ(SlashedError(), WithSlashes(dir_ + "/res/strings.xml:1: no <strings> element"));
 
     fs::remove(dir_ + "/res/strings.xml");
     fs::create_directory(dir_ + "/res/strings.xml");
     EXPECT_FALSE(resources_.Load(dir_));
-    EXPECT_EQ(resources_.Error(), dir_ + "/res/strings.xml: cannot read the string table");
+    EXPECT_EQ(SlashedError(), WithSlashes(dir_ + "/res/strings.xml: cannot read the string table"));
     fs::remove(dir_ + "/res/strings.xml");
     EXPECT_FALSE(resources_.Load(dir_));
-    EXPECT_EQ(resources_.Error(), dir_ + "/res/strings.xml: cannot read the string table");
+    EXPECT_EQ(SlashedError(), WithSlashes(dir_ + "/res/strings.xml: cannot read the string table"));
     EXPECT_FALSE(resources_.Loaded());
 
     EXPECT_FALSE(resources_.Load(dir_ + "/nowhere"));
-    EXPECT_EQ(resources_.Error(), dir_ + "/nowhere/res: no resource folder");
+    EXPECT_EQ(SlashedError(), WithSlashes(dir_ + "/nowhere/res: no resource folder"));
 }
 
 TEST_F(HeadlessResourcesFolder, ErrorsNameTheFileAndEmptyTheTables) {
     Write("dialogs/zz_broken.xml", "<dialog id=\"5\">\n<check/></dialog>");
     Write("dialogs/notes.txt", "not read");
     EXPECT_FALSE(resources_.Load(dir_));
-    EXPECT_EQ(resources_.Error(), dir_ + "/res/dialogs/zz_broken.xml:2: <check> needs an id");
+    EXPECT_EQ(SlashedError(), WithSlashes(dir_ + "/res/dialogs/zz_broken.xml:2: <check> needs an id"));
     EXPECT_FALSE(resources_.Loaded());
     EXPECT_FALSE(resources_.HasString(10000));
 
     Write("dialogs/zz_broken.xml", "<?xml version=\"1.0\"?>\n<!-- <b> -->\n\n<dialog id=\"10016\"/>");
     EXPECT_FALSE(resources_.Load(dir_));
-    EXPECT_EQ(resources_.Error(), dir_ + "/res/dialogs/zz_broken.xml:4: dialog 10016 is also defined in " + dir_ +
-                                      "/res/dialogs/export.xml");
+    EXPECT_EQ(SlashedError(),
+              WithSlashes(dir_ + "/res/dialogs/zz_broken.xml:4: dialog 10016 is also defined in " + dir_ +
+                                      "/res/dialogs/export.xml"));
     fs::remove(dir_ + "/res/dialogs/zz_broken.xml");
 
     Write("descriptions/other.xml", "<description name=\"TCameraTag\" id=\"5\"/>");
     EXPECT_FALSE(resources_.Load(dir_));
-    EXPECT_EQ(resources_.Error(), dir_ + "/res/descriptions/other.xml:1: description TCameraTag (5) is defined twice");
+    EXPECT_EQ(SlashedError(),
+              WithSlashes(dir_ + "/res/descriptions/other.xml:1: description TCameraTag (5) is defined twice"));
     fs::remove(dir_ + "/res/descriptions/other.xml");
 
     ASSERT_TRUE(resources_.Load(dir_)) << resources_.Error();

@@ -19,6 +19,8 @@ std::string Fixed8(float value) {
 }
 
 std::string PrintfFixed8(float value) {
+    // The mesh files write a NaN as Linux's C library does, with its sign.
+    if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     char text[128];
     const int length = std::snprintf(text, sizeof text, "%.08f", static_cast<double>(value));
     return {text, static_cast<size_t>(length)};
@@ -79,7 +81,7 @@ TEST(MeshNumberText, MeshTextKeepsTheSignOfZeroUnlikeSceneText) {
 
 std::string PrintfInt(int64_t value) {
     char text[32];
-    const int length = std::snprintf(text, sizeof text, "%li", static_cast<long>(value));
+    const int length = std::snprintf(text, sizeof text, "%" PRId64, value);
     return {text, static_cast<size_t>(length)};
 }
 

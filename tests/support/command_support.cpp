@@ -33,6 +33,14 @@ CommandResult RunCommand(const std::string& command) {
     return result;
 }
 
+std::string InFolder(const std::filesystem::path& folder) {
+#ifdef _WIN32
+    return "cd /d \"" + folder.string() + "\" && ";
+#else
+    return "cd '" + folder.string() + "' && ";
+#endif
+}
+
 std::filesystem::path TestFolder(const std::string& prefix) {
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() /
@@ -56,6 +64,14 @@ std::filesystem::path ScratchFolder(const std::string& prefix) {
             (prefix + std::to_string(std::random_device{}()) + "-" + std::to_string(++counter));
         if (std::filesystem::create_directories(folder)) return folder;
     }
+}
+
+std::string WithSlashes(std::string text, [[maybe_unused]] const std::string& from) {
+#ifdef _WIN32
+    const size_t start = text.find(from);
+    if (start != std::string::npos) std::replace(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), '\\', '/');
+#endif
+    return text;
 }
 
 std::string HostPathOf(const std::filesystem::path& path) {

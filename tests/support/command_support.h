@@ -14,6 +14,9 @@ struct CommandResult {
 // Runs a shell command and collects its output.
 CommandResult RunCommand(const std::string& command);
 
+// The start of a shell command that runs the rest in `folder` ("cd ... && ").
+std::string InFolder(const std::filesystem::path& folder);
+
 // A fresh empty folder under the system's temporary folder, named by the prefix and the test
 // that runs.
 std::filesystem::path TestFolder(const std::string& prefix);
@@ -21,6 +24,9 @@ std::filesystem::path TestFolder(const std::string& prefix);
 std::filesystem::path ScratchFolder(const std::string& prefix);
 // Copies the built plug-ins folder to `to`, without a stored renderer location or run script.
 void CopyPluginsFolder(const std::filesystem::path& to);
+
+// The text with the system's path separators after `from` written "/" (Windows writes "\\").
+std::string WithSlashes(std::string text, const std::string& from = "");
 
 // A path of this machine as the host names it: "Z:" and backslashes (on Windows, the absolute
 // path itself).

@@ -41,7 +41,7 @@ protected:
     // text, or without a file.
     void UsePresets(const std::optional<std::string>& text) {
         const fs::path folder = scratch_ / "module" / "presets";
-        fs::remove(folder);
+        fs::remove_all(folder);
         fs::create_directory(folder);
         if (text) std::ofstream(folder / "LightPresets.xml", std::ios::binary) << *text;
     }
