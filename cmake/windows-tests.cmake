@@ -25,3 +25,8 @@ add_test(NAME windows_same_bytes
     "wine ${CMAKE_BINARY_DIR}/vexlor.exe" ${VEXLOR_PLUGIN_DIR} ${CMAKE_BINARY_DIR}/test-same-bytes)
 set_tests_properties(windows_tests windows_run_script windows_run_script_from_linux windows_same_bytes
   PROPERTIES ENVIRONMENT "${wine_environment}")
+
+# The DLL exports the entry point alone and needs no runtime beside the system's own.
+add_test(NAME windows_dll_exports
+  COMMAND bash -c "set -o pipefail; exports=$(i686-w64-mingw32-objdump -p \"$0\" | sed -n '/\\[Ordinal\\/Name Pointer\\] Table/,/^$/p' | awk 'NR > 1 && NF { print $NF }'); imports=$(i686-w64-mingw32-objdump -p \"$0\" | awk '/DLL Name:/ { print $3 }' | sort | tr '\\n' ' '); echo \"exports: $exports; imports: $imports\"; [ \"$exports\" = c4d_main ] && [ \"$imports\" = 'KERNEL32.dll msvcrt.dll ' ]"
+    $<TARGET_FILE:vexlor_module>)
